@@ -1,0 +1,35 @@
+# The README's commands. `make run` builds and starts the program under Wine; `make test` installs what is
+# missing, builds every preset, runs the unit tests and then the end-to-end suite.
+SHELL := /bin/bash
+.DEFAULT_GOAL := help
+.PHONY: help deps build native i686 x86_64 unit e2e test run clean
+
+help:
+	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
+	@echo "make test  - install what is missing, build all presets, run unit and end-to-end tests"
+
+deps:
+	@scripts/deps.sh
+
+native: deps
+	@cmake --preset native >/dev/null && cmake --build --preset native
+
+i686 x86_64: deps
+	@cmake --preset mingw-$@ >/dev/null && cmake --build --preset mingw-$@
+
+build: native i686 x86_64
+
+unit: native
+	@ctest --preset native 2>&1 | tail -n 3
+
+e2e: i686 x86_64
+	@scripts/e2e.sh
+
+test: build
+	@scripts/test.sh
+
+run: x86_64
+	@scripts/run.sh
+
+clean:
+	rm -rf build/native build/i686 build/x86_64

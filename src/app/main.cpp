@@ -1,0 +1,45 @@
+// The program entry: the application set up hidden, the main window created (its FormCreate loads the
+// settings), then the message loop until the user exits.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/main_form.h"
+#include "ui/win32/main_window.h"
+
+namespace {
+
+constexpr char kApplicationClass[] = "TApplication";
+
+// The application's taskbar window: a hidden top-level window that owns the program's windows, so that while
+// it stays hidden the program has no taskbar button.
+HWND createApplicationWindow(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = kApplicationClass;
+    wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, kApplicationClass, vr::kTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                           0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    const HWND application = createApplicationWindow(instance);  // hidden: the main window is not shown at start
+    vr::win32::MainWindow main(instance, application);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageA(main.handle(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    DestroyWindow(application);
+    return 0;
+}

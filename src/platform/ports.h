@@ -1,0 +1,73 @@
+// The ports: what the portable core needs from the platform, named after the need rather than the API.
+// Each has one Win32 adapter in platform/win32 and one fake in tests/fakes.
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "ui/control_ids.h"
+
+namespace vr {
+
+// The program's one error type. Handlers throw it; the form's dispatch shows it in the exception box.
+struct Error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+using WindowHandle = std::uintptr_t;  // an opaque top-level window handle; 0 is "none"
+
+// Timers that tick on the user-interface thread. Starting an id that runs restarts its countdown.
+class TimerHost {
+public:
+    virtual ~TimerHost() = default;
+    virtual bool start(int id, unsigned ms) = 0;  // false when the platform has no timer to give
+    virtual void stop(int id) = 0;                // stopping a stopped timer does nothing
+};
+
+// The calling thread's keyboard state and synthesised key strokes.
+class Keyboard {
+public:
+    virtual ~Keyboard() = default;
+    virtual void state(std::uint8_t keys[256]) = 0;           // GetKeyboardState
+    virtual void setState(const std::uint8_t keys[256]) = 0;  // SetKeyboardState
+    virtual void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;  // keybd_event
+    virtual int platformId() = 0;  // 1: the Windows 95 family, 2: the NT family, anything else: neither
+};
+
+// Other programs' top-level windows.
+class Windows {
+public:
+    virtual ~Windows() = default;
+    virtual WindowHandle findByClass(const std::string& className) = 0;  // 0 when none exists
+    virtual void sysCommand(WindowHandle window, unsigned command) = 0;   // never blocks on a hung window
+};
+
+// Modal boxes. Each returns after the user has answered; timers keep ticking meanwhile.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual bool confirm(const std::string& text) = 0;  // "Confirm", Yes and No; true for Yes
+    virtual void error(const std::string& text) = 0;    // "Error", error icon, OK
+    virtual void warning(const std::string& text) = 0;  // "Warning", warning icon, OK
+    virtual void exception(const std::string& text) = 0;  // the title caption, stop icon, OK
+};
+
+// The main window's controls. The controls are the settings: the core asks the view at the moment of use and
+// keeps no copy. Setting a state here changes the control only; the form runs any click handling itself.
+class View {
+public:
+    virtual ~View() = default;
+    virtual bool checked(Ctl control) = 0;
+    virtual void setChecked(Ctl control, bool on) = 0;
+    virtual std::string text(Ctl control) = 0;  // an edit's text, a label's or button's caption
+    virtual void setText(Ctl control, const std::string& text) = 0;
+    virtual bool enabled(Ctl control) = 0;
+    virtual void setEnabled(Ctl control, bool on) = 0;
+    virtual Page page() = 0;
+    virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
+    virtual void showMain() = 0;           // hide, show and bring to the front
+    virtual void hideMain() = 0;
+    virtual void terminate() = 0;          // ends the message loop after the current message
+};
+
+}  // namespace vr

@@ -1,0 +1,55 @@
+// The Win32 adapters of the ports: each a thin translation to the platform calls.
+#pragma once
+#include <windows.h>
+
+#include "platform/ports.h"
+
+namespace vr::win32 {
+
+// SetTimer / KillTimer on the main window: ticks arrive as WM_TIMER through the message loop.
+class WindowTimers final : public TimerHost {
+public:
+    explicit WindowTimers(HWND window) : window_(window) {}
+    bool start(int id, unsigned ms) override { return SetTimer(window_, UINT_PTR(id), ms, nullptr) != 0; }
+    void stop(int id) override { KillTimer(window_, UINT_PTR(id)); }
+
+private:
+    HWND window_;
+};
+
+class SystemKeyboard final : public Keyboard {
+public:
+    void state(std::uint8_t keys[256]) override { GetKeyboardState(keys); }
+    // A thread without keyboard focus keeps its copy of the key state until it asks for one key. The window
+    // calls this as each message arrives, so a handler reads the states as they were when it began, including
+    // the toggles of earlier ticks, while presses it synthesises itself show only from the next message on.
+    void catchUp() { GetKeyState(0); }
+    void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
+    void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
+        keybd_event(vk, scan, flags, 0);
+    }
+    int platformId() override;
+};
+
+class TopLevelWindows final : public Windows {
+public:
+    WindowHandle findByClass(const std::string& className) override {
+        return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
+    }
+    void sysCommand(WindowHandle window, unsigned command) override;
+};
+
+// Modal message boxes owned by the main window, with the program's own button texts.
+class MessageDialogs final : public Dialogs {
+public:
+    explicit MessageDialogs(HWND owner) : owner_(owner) {}
+    bool confirm(const std::string& text) override;
+    void error(const std::string& text) override;
+    void warning(const std::string& text) override;
+    void exception(const std::string& text) override;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace vr::win32

@@ -1,0 +1,82 @@
+// TfrmMain's behaviour: one method per handler, named after its control and event. The Win32 window only
+// translates platform events into these calls; every entry goes through dispatch, which shows an error in the
+// exception box and lets the program go on.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/ports.h"
+#include "settings/intervals.h"
+#include "watch/key_led.h"
+#include "watch/watch_cycle.h"
+
+namespace vr {
+
+inline constexpr const char* kTitle = "Vigilamp Rizu!";
+inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
+
+// The exception box's text: the message, with a "." added when its last character sorts above ".".
+std::string exceptionText(std::string message);
+
+struct FormPorts {
+    TimerHost& timers;
+    View& view;
+    Windows& windows;
+    Keyboard& keyboard;
+    Dialogs& dialogs;
+};
+
+class MainForm : private AlertActions {
+public:
+    explicit MainForm(const FormPorts& ports);
+
+    // Entries from the platform, each guarded by dispatch.
+    void create();              // the controls exist with their design-time values
+    void close();               // the close box or the system menu
+    void command(int id);       // a control's click or a menu command (Ctl or Cmd ids)
+    void timer(int id);         // a WM_TIMER
+    void endSession();          // the user logs off or shuts down
+
+    // Runs f; an error it raises is shown in the exception box and the program goes on.
+    template <class F>
+    void dispatch(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            dialogs_.exception(exceptionText(e.what()));
+        }
+    }
+
+    // Setting a check box from code runs the same click handling as a user's click, when the state changes.
+    void setChecked(Ctl box, bool on);
+
+    // Shows the page of that name (any letter case, first match); an unknown name changes nothing.
+    void selectPage(std::string_view name);
+
+    // The handlers.
+    void FormCreate();
+    void FormClose();
+    void btnExecuteClick() { watch.execute(); }
+    void btnDisableClick() { watch.disable(); }
+    void btnResetClick() { watch.reset(); }
+    void Exit2Click();
+    void Hide1Click() { view_.hideMain(); }
+    void ShowVigilamp1Click() { view_.showMain(); }
+
+    TKeyLed ledLights;
+    WatchCycle watch;
+
+private:
+    void click(Ctl control);
+    void closePlayer() {}
+    unsigned intervalOf(const IntervalSetting& setting);
+
+    // AlertActions: the program, the sound and the window action come here.
+    void run() override {}
+    void stopSound() override {}
+
+    View& view_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace vr

@@ -1,0 +1,298 @@
+#include "ui/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace vr::win32 {
+
+namespace {
+
+constexpr char kMainClass[] = "TfrmMain";
+constexpr char kContainerClass[] = "TPage";  // the notebook and its pages
+constexpr int kClientWidth = 686, kClientHeight = 269;
+
+// Containers pass their children's notifications up to the main window, which routes them to the form.
+bool isForwarded(UINT message) {
+    return message == WM_COMMAND || message == WM_NOTIFY || message == WM_DRAWITEM ||
+           (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
+}
+
+LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (isForwarded(message)) return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK groupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (isForwarded(message)) return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK handCursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_SETCURSOR) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void registerClasses(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpfnWndProc = containerProc;
+    wc.lpszClassName = kContainerClass;
+    RegisterClassExA(&wc);
+    wc.lpfnWndProc = MainWindow::windowProc;
+    wc.lpszClassName = kMainClass;
+    wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCE(1), IMAGE_ICON, 16, 16, 0));
+    RegisterClassExA(&wc);
+}
+
+HMENU buildMenuBar() {
+    HMENU bar = CreateMenu();
+    HMENU current = nullptr;
+    for (const MenuRow& row : menuBarTable()) {
+        if (row.depth == 0) {
+            current = CreatePopupMenu();
+            AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current), row.text);
+        } else if (row.text) {
+            AppendMenuA(current, MF_STRING, static_cast<UINT_PTR>(row.command), row.text);
+        } else {
+            AppendMenuA(current, MF_SEPARATOR, 0, nullptr);
+        }
+    }
+    return bar;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return self ? self->handle(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+}
+
+MainWindow::MainWindow(HINSTANCE instance, HWND application) {
+    registerClasses(instance);
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
+    AdjustWindowRectEx(&frame, style, TRUE, exStyle);
+    CreateWindowExA(exStyle, kMainClass, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                    frame.bottom - frame.top, application, buildMenuBar(), instance, this);
+
+    timers_ = std::make_unique<WindowTimers>(window_);
+    dialogs_ = std::make_unique<MessageDialogs>(window_);
+    createControls(instance);
+    form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_});
+    form_->create();
+}
+
+MainWindow::~MainWindow() {
+    form_.reset();
+    DestroyWindow(window_);
+    for (HFONT f : fonts_) DeleteObject(f);
+}
+
+void MainWindow::createControls(HINSTANCE instance) {
+    struct FontSpec {
+        int points, weight;
+        bool italic, underline;
+    };
+    constexpr FontSpec specs[] = {{9, FW_NORMAL, false, false}, {12, FW_BOLD, false, false},
+                                  {9, FW_NORMAL, true, false},  {9, FW_NORMAL, true, true},
+                                  {9, FW_NORMAL, false, true},  {9, FW_NORMAL, false, true},
+                                  {8, FW_NORMAL, false, false}};
+    for (int i = 0; i < 7; ++i)
+        fonts_[i] = CreateFontA(-MulDiv(specs[i].points, dpi_, 72), 0, 0, 0, specs[i].weight, specs[i].italic,
+                                specs[i].underline, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
+    SendMessageA(window_, WM_SETFONT, WPARAM(font(Font::Plain)), FALSE);
+
+    const DWORD container = WS_CHILD | WS_CLIPCHILDREN;
+    notebook_ = CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, "nteItems", container | WS_VISIBLE, 0, 0,
+                                scale(kClientWidth), scale(kClientHeight), window_,
+                                HMENU(INT_PTR(Ctl::nteItems)), instance, nullptr);
+    for (const PageTable& table : pageTables()) {
+        const int index = static_cast<int>(table.page);
+        HWND page = CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, kPageNames[index], container, 0, 0,
+                                    scale(kClientWidth), scale(kClientHeight), notebook_, nullptr, instance,
+                                    nullptr);
+        pages_[index] = page;
+        for (const ControlRow& row : table.rows) {
+            HWND parent = row.parent == Ctl::none ? page : item(row.parent);
+            controls_[row.id] = createControl(row, parent, instance);
+            rows_[row.id] = &row;
+        }
+    }
+    ShowWindow(pages_[static_cast<int>(page_)], SW_SHOW);
+}
+
+HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE instance) {
+    const char* cls = "STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    switch (row.kind) {
+    case Kind::Label:
+        style |= SS_NOTIFY | (row.flags & Wrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | (row.flags & RightAlign ? SS_RIGHT : 0);
+        break;
+    case Kind::Group:
+        cls = "BUTTON";
+        style |= BS_GROUPBOX;
+        exStyle = WS_EX_CONTROLPARENT;
+        break;
+    case Kind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+    case Kind::Check: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+    case Kind::Radio: cls = "BUTTON"; style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0); break;
+    case Kind::Edit:
+    case Kind::Spin:
+        cls = "EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::List:
+        cls = "LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::Led: break;
+    }
+    if (row.flags & Disabled) style |= WS_DISABLED;
+    HWND control = CreateWindowExA(exStyle, cls, row.text, style, scale(row.x), scale(row.y), scale(row.w),
+                                   scale(row.h), parent, HMENU(INT_PTR(row.id)), instance, nullptr);
+    SendMessageA(control, WM_SETFONT, WPARAM(font(row.font)), FALSE);
+    if (row.flags & Checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (row.kind == Kind::Group) SetWindowSubclass(control, groupProc, 0, 0);
+    if (row.flags & Hand) SetWindowSubclass(control, handCursorProc, 0, 0);
+    if (row.kind == Kind::Label) fitLabel(control, row);
+    return control;
+}
+
+// Labels size themselves to their text unless they word-wrap; a right-aligned one keeps its right edge.
+void MainWindow::fitLabel(HWND label, const ControlRow& row) {
+    if (row.flags & Wrap) return;
+    char buffer[512] = "";
+    GetWindowTextA(label, buffer, sizeof buffer);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, font(row.font));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, buffer, lstrlenA(buffer), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    int width = size.cx;
+    if (row.flags & MinWidth) width = std::max(width, scale(row.w));
+    RECT r;
+    GetWindowRect(label, &r);
+    MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&r), 2);
+    const int left = row.flags & RightAlign ? r.right - width : r.left;
+    SetWindowPos(label, nullptr, left, r.top, width, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND MainWindow::item(Ctl control) const {
+    const auto it = controls_.find(control);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+bool MainWindow::checked(Ctl control) {
+    return SendMessageA(item(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainWindow::setChecked(Ctl control, bool on) {
+    SendMessageA(item(control), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::string MainWindow::text(Ctl control) {
+    HWND h = item(control);
+    std::string s(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+    s.resize(static_cast<std::size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+void MainWindow::setText(Ctl control, const std::string& text) {
+    HWND h = item(control);
+    SetWindowTextA(h, text.c_str());
+    if (const auto row = rows_.find(control); row != rows_.end() && row->second->kind == Kind::Label)
+        fitLabel(h, *row->second);
+}
+
+bool MainWindow::enabled(Ctl control) { return IsWindowEnabled(item(control)) != FALSE; }
+
+void MainWindow::setEnabled(Ctl control, bool on) { EnableWindow(item(control), on); }
+
+void MainWindow::showPage(Page page) {
+    const HWND focus = GetFocus();
+    const bool focusInNotebook = focus && IsChild(notebook_, focus);
+    HWND next = pages_[static_cast<int>(page)];
+    ShowWindow(next, SW_SHOW);
+    ShowWindow(pages_[static_cast<int>(page_)], SW_HIDE);
+    page_ = page;
+    if (focusInNotebook) {
+        if (HWND first = GetNextDlgTabItem(next, nullptr, FALSE)) SetFocus(first);
+    }
+}
+
+void MainWindow::showMain() {
+    ShowWindow(window_, SW_HIDE);
+    if (!shownBefore_) {
+        // Centred on the desktop the first time; afterwards wherever the user leaves it.
+        RECT work, frame;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        GetWindowRect(window_, &frame);
+        const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+        SetWindowPos(window_, nullptr, work.left + (work.right - work.left - w) / 2,
+                     work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        shownBefore_ = true;
+    }
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+}
+
+void MainWindow::hideMain() { ShowWindow(window_, SW_HIDE); }
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!form_) return DefWindowProcA(window_, message, wParam, lParam);
+    if (message == WM_COMMAND || message == WM_TIMER || message == WM_CLOSE || message == WM_ENDSESSION)
+        keyboard_.catchUp();
+    switch (message) {
+    case WM_COMMAND: {
+        const int code = HIWORD(wParam);
+        // Menu commands, clicks of buttons and clickable labels, and selections in the list.
+        if (lParam == 0 || code == BN_CLICKED ||
+            (code == LBN_SELCHANGE && LOWORD(wParam) == static_cast<int>(Ctl::lsbHandles)))
+            form_->command(LOWORD(wParam));
+        return 0;
+    }
+    case WM_TIMER:
+        form_->timer(static_cast<int>(wParam));
+        return 0;
+    case WM_CLOSE:
+        form_->close();
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam) form_->endSession();
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const auto id = static_cast<Ctl>(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        if (id == Ctl::lblURL) SetTextColor(dc, RGB(0, 0, 255));
+        else if (id == Ctl::lblWarning) SetTextColor(dc, RGB(255, 0, 0));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace vr::win32

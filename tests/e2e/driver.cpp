@@ -1,0 +1,256 @@
+// The end-to-end driver: runs each case against the real vigilamp.exe and ends with a summary line.
+// Usage: e2e_driver.exe [name-filter]
+#include <cstdio>
+#include <cstring>
+
+#include "e2e.h"
+
+namespace e2e {
+
+namespace {
+
+int g_failedChecks = 0;
+DWORD g_caseStart = 0;
+const char* g_caseName = "";
+constexpr DWORD kCaseDeadline = 120000;
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+DWORD pidOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTopLevel(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    if (pidOf(window) == s->pid) s->found.push_back(window);
+    return TRUE;
+}
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK findChild(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<ChildSearch*>(param);
+    if (GetDlgCtrlID(window) != s->id) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// A case that runs past its deadline has hung: report it and end the run, so CI is never blocked.
+DWORD WINAPI watchdog(void*) {
+    for (;;) {
+        Sleep(1000);
+        if (g_caseStart && GetTickCount() - g_caseStart > kCaseDeadline) {
+            std::printf("FAIL %s: no result within %lu s\n0 passed, 1 failed\n", g_caseName, kCaseDeadline / 1000);
+            std::fflush(stdout);
+            ExitProcess(3);
+        }
+    }
+}
+
+void removeFolder(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeFolder(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+void check(bool ok, const std::string& what, const std::string& detail) {
+    std::printf("  %s %s%s%s\n", ok ? "ok  " : "FAIL", what.c_str(), detail.empty() ? "" : " -- ", detail.c_str());
+    std::fflush(stdout);
+    if (!ok) ++g_failedChecks;
+}
+
+bool waitFor(const std::function<bool()>& pred, DWORD ms) {
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < ms; Sleep(20)) {
+        pump();
+        if (pred()) return true;
+    }
+    pump();
+    return pred();
+}
+
+std::string text(HWND window) {
+    char buffer[2048] = "";
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        2000, &result);
+    return buffer;
+}
+
+std::string className(HWND window) {
+    char buffer[256] = "";
+    GetClassNameA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+bool lockOn(int vk) {
+    pump();
+    return GetKeyState(vk) & 1;
+}
+
+void setLock(int vk, bool on) {
+    if (lockOn(vk) == on) return;
+    keybd_event(BYTE(vk), 0x45, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(BYTE(vk), 0x45, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+    waitFor([&] { return lockOn(vk) == on; }, 2000);
+}
+
+std::string here() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+App::App(const std::string& ini) {
+    static int serial = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "vigilamp-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++serial);
+    removeFolder(folder_);
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    const std::string exe = folder_ + "\\vigilamp.exe";
+    CopyFileA((here() + "\\vigilamp.exe").c_str(), exe.c_str(), FALSE);
+    if (!ini.empty()) {
+        HANDLE f = CreateFileA(iniPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, ini.data(), DWORD(ini.size()), &written, nullptr);
+        CloseHandle(f);
+    }
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string command = "\"" + exe + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
+                        &process_)) {
+        check(false, "vigilamp.exe starts", "CreateProcess error " + std::to_string(GetLastError()));
+        return;
+    }
+    WaitForInputIdle(process_.hProcess, 10000);
+    waitFor([&] { return (main_ = findOwn("TfrmMain")) != nullptr; }, 10000);
+    if (!main_) check(false, "the main window exists");
+}
+
+App::~App() {
+    if (process_.hProcess) {
+        if (running()) {
+            TerminateProcess(process_.hProcess, 1);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+    removeFolder(folder_);
+}
+
+std::vector<HWND> App::topLevelWindows() const {
+    Search s{process_.dwProcessId, {}};
+    EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND App::findOwn(const char* cls, const char* title) const {
+    for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, cls, title));)
+        if (pidOf(h) == process_.dwProcessId) return h;
+    return nullptr;
+}
+
+HWND App::control(vr::Ctl id) const {
+    ChildSearch s{static_cast<int>(id), nullptr};
+    EnumChildWindows(main_, findChild, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+void App::click(vr::Ctl id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+void App::post(vr::Cmd command) const { PostMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
+void App::send(vr::Cmd command) const { SendMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
+
+HWND App::waitBox(const char* caption, DWORD ms) const {
+    HWND box = nullptr;
+    waitFor([&] { return (box = findOwn("#32770", caption)) && IsWindowVisible(box); }, ms);
+    return box;
+}
+
+void App::answer(HWND box, int button) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+}
+
+bool App::waitExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
+
+Target::Target(const char* cls, const char* title, bool hang) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string command = "\"";  // built by appending: GCC 12 warns falsely on a chain of + here
+    command.append(here()).append("\\e2e_target.exe\" ").append(cls).append(" \"").append(title).append("\"");
+    if (hang) command.append(" hang");
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) {
+        check(false, "the target window's program starts");
+        return;
+    }
+    waitFor([&] { return (window_ = FindWindowA(cls, nullptr)) != nullptr; }, 10000);
+}
+
+Target::~Target() {
+    if (!process_.hProcess) return;
+    TerminateProcess(process_.hProcess, 0);
+    WaitForSingleObject(process_.hProcess, 5000);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+}
+
+std::vector<Case>& cases() {
+    static std::vector<Case> all;
+    return all;
+}
+
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+    using namespace e2e;
+    // A window of its own gives the driver a message queue, so it sees the lock states change.
+    CreateWindowA("STATIC", "e2e driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr);
+    const char* filter = argc > 1 ? argv[1] : "";
+    int passed = 0, failed = 0;
+    const DWORD start = GetTickCount();
+    for (const Case& c : cases()) {
+        if (!std::strstr(c.name, filter)) continue;
+        std::printf("%s\n", c.name);
+        std::fflush(stdout);
+        const int before = g_failedChecks;
+        g_caseName = c.name;
+        g_caseStart = GetTickCount();
+        c.run();
+        g_caseStart = 0;
+        (g_failedChecks == before ? passed : failed)++;
+    }
+    std::printf("e2e: %lu s\n%d passed, %d failed\n", (GetTickCount() - start) / 1000, passed, failed);
+    return failed ? 1 : 0;
+}

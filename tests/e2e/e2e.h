@@ -1,0 +1,91 @@
+// A small library for driving vigilamp.exe from outside, as a user would, through window messages.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/control_ids.h"
+
+namespace e2e {
+
+// Records a check; prints "ok" or "FAIL" with the detail.
+void check(bool ok, const std::string& what, const std::string& detail = "");
+
+// Polls pred every 20 ms until it holds or the deadline passes; pumps the driver's own messages meanwhile.
+bool waitFor(const std::function<bool()>& pred, DWORD ms = 5000);
+
+std::string text(HWND window);
+std::string className(HWND window);
+
+// The lock key's toggle state as this process sees it, after pumping.
+bool lockOn(int vk);
+// Sets a lock key to a state from here, as a user's press would.
+void setLock(int vk, bool on);
+
+// A running copy of the program in a fresh folder of its own.
+class App {
+public:
+    // Copies the executable into a new temporary folder, writes the INI when given, and starts it.
+    explicit App(const std::string& ini = "");
+    ~App();  // ends the program if it still runs and removes the folder
+
+    HWND main() const { return main_; }
+    HWND control(vr::Ctl id) const;
+    DWORD pid() const { return process_.dwProcessId; }
+    const std::string& folder() const { return folder_; }
+    std::string iniPath() const { return folder_ + "\\vigilamp.ini"; }
+
+    std::vector<HWND> topLevelWindows() const;
+    HWND findOwn(const char* cls, const char* title = nullptr) const;
+
+    void click(vr::Ctl id) const;           // BM_CLICK on a control: returns when the handler has
+    void post(vr::Cmd command) const;       // a menu command, posted (it may open a modal box)
+    void send(vr::Cmd command) const;
+    std::string status() const { return text(control(vr::Ctl::lblStatus)); }
+
+    // Waits for a message box of the program with that caption; empty when none came.
+    HWND waitBox(const char* caption, DWORD ms = 5000) const;
+    static std::string boxText(HWND box) { return text(GetDlgItem(box, 0xFFFF)); }
+    static void answer(HWND box, int button);  // IDYES, IDNO, IDOK
+
+    bool waitExit(DWORD ms = 5000) const;
+    bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+private:
+    std::string folder_;
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+// A window of a chosen class, in a helper process, for the program to find.
+class Target {
+public:
+    explicit Target(const char* cls = "IMWindowClass", const char* title = "Conversation", bool hang = false);
+    ~Target();
+    HWND window() const { return window_; }
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+// The folder of the driver, where vigilamp.exe and the helpers lie.
+std::string here();
+
+// Cases register themselves at start-up.
+struct Case {
+    const char* name;
+    void (*run)();
+};
+std::vector<Case>& cases();
+struct Register {
+    Register(const char* name, void (*run)()) { cases().push_back({name, run}); }
+};
+#define E2E_CASE(name)                                   \
+    static void name();                                  \
+    static const e2e::Register register_##name{#name, name}; \
+    static void name()
+
+}  // namespace e2e

@@ -1,0 +1,162 @@
+// Fakes of every port: each has knobs for what the platform "says" and a record of what the core did.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ports.h"
+#include "ui/layout.h"
+
+namespace vr::fake {
+
+// Timers over a clock that tests step forward explicitly. Like SetTimer, starting a running id restarts it.
+class Timers : public TimerHost {
+public:
+    std::function<void(int)> onTick;  // the message loop: delivers a tick
+    int available = 100;              // how many timers the platform still gives
+
+    bool start(int id, unsigned ms) override {
+        if (!running_.count(id) && static_cast<int>(running_.size()) >= available) return false;
+        running_[id] = {ms, now_ + ms};
+        return true;
+    }
+    void stop(int id) override { running_.erase(id); }
+
+    bool running(int id) const { return running_.count(id) != 0; }
+    std::uint64_t now() const { return now_; }
+
+    // Delivers every tick due within ms, in time order.
+    void advance(std::uint64_t ms) {
+        const std::uint64_t end = now_ + ms;
+        for (;;) {
+            auto next = std::min_element(running_.begin(), running_.end(),
+                                         [](auto& a, auto& b) { return a.second.due < b.second.due; });
+            if (next == running_.end() || next->second.due > end) break;
+            now_ = next->second.due;
+            next->second.due += next->second.interval;
+            if (onTick) onTick(next->first);
+        }
+        now_ = end;
+    }
+
+private:
+    struct Entry {
+        unsigned interval;
+        std::uint64_t due;
+    };
+    std::map<int, Entry> running_;
+    std::uint64_t now_ = 0;
+};
+
+// A keyboard whose synthesised strokes, like real ones, reach the thread's key state only when messages are
+// pumped (settle), unless immediate is set.
+class Keyboard : public vr::Keyboard {
+public:
+    std::uint8_t keys[256] = {};
+    int platform = 2;
+    bool immediate = false;
+    struct Event {
+        std::uint8_t vk, scan;
+        std::uint32_t flags;
+    };
+    std::vector<Event> events;
+    int stateWrites = 0;
+
+    void state(std::uint8_t out[256]) override { std::copy(keys, keys + 256, out); }
+    void setState(const std::uint8_t in[256]) override {
+        std::copy(in, in + 256, keys);
+        ++stateWrites;
+    }
+    void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
+        events.push_back({vk, scan, flags});
+        if (flags & 0x2) {  // the release toggles the lock
+            pending_.push_back(vk);
+            if (immediate) settle();
+        }
+    }
+    int platformId() override { return platform; }
+
+    void settle() {
+        for (std::uint8_t vk : pending_) keys[vk] ^= 1;
+        pending_.clear();
+    }
+    bool on(int vk) const { return keys[vk] & 1; }
+
+private:
+    std::vector<std::uint8_t> pending_;
+};
+
+class Windows : public vr::Windows {
+public:
+    std::set<std::string> open;  // classes of the windows that exist
+    std::vector<std::string> lookups;
+    std::vector<std::pair<WindowHandle, unsigned>> commands;
+
+    WindowHandle findByClass(const std::string& name) override {
+        lookups.push_back(name);
+        return open.count(name) ? std::hash<std::string>{}(name) | 1 : 0;
+    }
+    void sysCommand(WindowHandle window, unsigned command) override { commands.push_back({window, command}); }
+};
+
+class Dialogs : public vr::Dialogs {
+public:
+    struct Box {
+        std::string kind, text;
+    };
+    std::vector<Box> shown;
+    std::deque<bool> answers;          // the user's answers to confirmations, Yes when none is left
+    std::function<void()> whileOpen;   // runs while a confirmation is open (the nested message loop)
+
+    bool confirm(const std::string& text) override {
+        shown.push_back({"confirm", text});
+        if (whileOpen) whileOpen();
+        if (answers.empty()) return true;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void error(const std::string& text) override { shown.push_back({"error", text}); }
+    void warning(const std::string& text) override { shown.push_back({"warning", text}); }
+    void exception(const std::string& text) override { shown.push_back({"exception", text}); }
+};
+
+// The main window's controls with their design-time values, taken from the layout tables.
+class View : public vr::View {
+public:
+    std::map<Ctl, bool> checks, enables;
+    std::map<Ctl, std::string> texts;
+    Page shownPage = Page::Status;
+    int pageChanges = 0;
+    bool visible = false, terminated = false;
+
+    View() {
+        for (const PageTable& table : pageTables())
+            for (const ControlRow& row : table.rows) {
+                texts[row.id] = row.text;
+                checks[row.id] = row.flags & Checked;
+                enables[row.id] = !(row.flags & Disabled);
+            }
+    }
+    bool checked(Ctl c) override { return checks.at(c); }
+    void setChecked(Ctl c, bool on) override { checks.at(c) = on; }
+    std::string text(Ctl c) override { return texts.at(c); }
+    void setText(Ctl c, const std::string& t) override { texts.at(c) = t; }
+    bool enabled(Ctl c) override { return enables.at(c); }
+    void setEnabled(Ctl c, bool on) override { enables.at(c) = on; }
+    Page page() override { return shownPage; }
+    void showPage(Page p) override {
+        shownPage = p;
+        ++pageChanges;
+    }
+    void showMain() override { visible = true; }
+    void hideMain() override { visible = false; }
+    void terminate() override { terminated = true; }
+};
+
+}  // namespace vr::fake

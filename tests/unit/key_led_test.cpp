@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+#include "watch/key_led.h"
+
+namespace vr {
+namespace {
+
+struct KeyLedTest : ::testing::Test {
+    fake::Keyboard keyboard;
+    TKeyLed led{keyboard};
+    void SetUp() override { led.loaded(); }
+};
+
+TEST_F(KeyLedTest, AnyBitOfTheKeyByteReadsAsOn) {
+    keyboard.keys[20] = 0x80;  // held down, toggle off
+    keyboard.keys[144] = 0x01;
+    EXPECT_TRUE(led.CapsLock());
+    EXPECT_TRUE(led.NumLock());
+    EXPECT_FALSE(led.ScrollLock());
+}
+
+TEST_F(KeyLedTest, NtFamilyPressesAndReleasesOnlyOnADifference) {
+    keyboard.keys[145] = 1;
+    led.setScrollLock(true);
+    EXPECT_TRUE(keyboard.events.empty());
+    led.setCapsLock(true);
+    ASSERT_EQ(keyboard.events.size(), 2u);
+    EXPECT_EQ(keyboard.events[0].vk, 20);
+    EXPECT_EQ(keyboard.events[0].scan, 0x45);
+    EXPECT_EQ(keyboard.events[0].flags, TKeyLed::kExtendedKey);
+    EXPECT_EQ(keyboard.events[1].scan, 0x45);
+    EXPECT_EQ(keyboard.events[1].flags, TKeyLed::kExtendedKey | TKeyLed::kKeyUp);
+    EXPECT_EQ(keyboard.stateWrites, 0);
+}
+
+TEST_F(KeyLedTest, Win95FamilyReplacesTheWholeByte) {
+    keyboard.platform = TKeyLed::kWin95Family;
+    keyboard.keys[20] = 0x81;
+    keyboard.keys[7] = 0x55;
+    led.setCapsLock(true);
+    EXPECT_EQ(keyboard.keys[20], 1);
+    led.setNumLock(false);
+    EXPECT_EQ(keyboard.keys[144], 0);
+    EXPECT_EQ(keyboard.keys[7], 0x55);  // the rest of the array is written back as read
+    EXPECT_EQ(keyboard.stateWrites, 2);
+    EXPECT_TRUE(keyboard.events.empty());
+}
+
+TEST_F(KeyLedTest, AnyOtherFamilyDoesNothing) {
+    keyboard.platform = 0;
+    led.setCapsLock(true);
+    EXPECT_TRUE(keyboard.events.empty());
+    EXPECT_EQ(keyboard.stateWrites, 0);
+}
+
+TEST(KeyLedLoading, SetsDoNothingUntilTheOwnerHasLoaded) {
+    fake::Keyboard keyboard;
+    TKeyLed led{keyboard};
+    led.setCapsLock(true);
+    EXPECT_TRUE(keyboard.events.empty());
+    led.loaded();
+    led.setCapsLock(true);
+    EXPECT_EQ(keyboard.events.size(), 2u);
+}
+
+}  // namespace
+}  // namespace vr

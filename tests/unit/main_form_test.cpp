@@ -1,0 +1,128 @@
+// Start-up, shutdown, navigation and the exception box of the main form.
+#include <gtest/gtest.h>
+
+#include "fakes/rig.h"
+
+namespace vr {
+namespace {
+
+TEST(ExceptionText, AddsAFullStopOnlyAfterACharacterThatSortsAboveIt) {
+    EXPECT_EQ(exceptionText("Unable to write to C:\\a.ini"), "Unable to write to C:\\a.ini.");
+    EXPECT_EQ(exceptionText("Done."), "Done.");
+    EXPECT_EQ(exceptionText("Really!"), "Really!");  // '!' sorts below '.'
+    EXPECT_EQ(exceptionText("(a)"), "(a)");
+    EXPECT_EQ(exceptionText("Failed to set data for 'x'"), "Failed to set data for 'x'");
+    EXPECT_EQ(exceptionText("x/"), "x/.");
+    EXPECT_EQ(exceptionText(""), "");
+}
+
+struct MainFormTest : ::testing::Test {
+    fake::Rig rig;
+};
+
+TEST_F(MainFormTest, StartUpShowsNothingStartsNoWatchAndGivesTheTimersTheSpinValues) {
+    EXPECT_FALSE(rig.view.visible);
+    EXPECT_EQ(rig.view.shownPage, Page::Status);
+    EXPECT_FALSE(rig.form.watch.tmrDelay.enabled());
+    EXPECT_EQ(rig.form.watch.tmrDelay.interval(), 10000u);
+    EXPECT_EQ(rig.form.watch.tmrSearch.interval(), 1000u);
+    EXPECT_EQ(rig.form.watch.tmrFlash.interval(), 1000u);
+}
+
+TEST_F(MainFormTest, PagesAreSelectedByNameInAnyCaseAndUnknownNamesChangeNothing) {
+    rig.form.selectPage("lIGHTING");
+    EXPECT_EQ(rig.view.shownPage, Page::Lighting);
+    rig.form.selectPage("Lightings");
+    rig.form.selectPage("");
+    EXPECT_EQ(rig.view.shownPage, Page::Lighting);
+    const int changes = rig.view.pageChanges;
+    rig.form.selectPage("Lighting");
+    EXPECT_EQ(rig.view.pageChanges, changes);  // the page already shown changes nothing
+}
+
+TEST_F(MainFormTest, TheFirstMenuSelectsEachPageAndItsFirstItemTheStatusPage) {
+    const std::pair<Cmd, Page> items[] = {{Cmd::imers1, Page::Timers},      {Cmd::Lighting1, Page::Lighting},
+                                          {Cmd::Actions1, Page::Actions},   {Cmd::Advanced1, Page::Advanced},
+                                          {Cmd::Status1, Page::Status}};
+    for (auto [item, page] : items) {
+        rig.menu(item);
+        EXPECT_EQ(rig.view.shownPage, page);
+    }
+}
+
+TEST_F(MainFormTest, HideAndTheShowStepChangeOnlyVisibility) {
+    rig.menu(Cmd::ShowVigilamp1);
+    EXPECT_TRUE(rig.view.visible);
+    rig.click(Ctl::btnExecute);
+    rig.menu(Cmd::Hide1);
+    EXPECT_FALSE(rig.view.visible);
+    EXPECT_TRUE(rig.form.watch.tmrDelay.enabled());
+}
+
+TEST_F(MainFormTest, CloseEndsAtOnceWithoutAskingAndWithTheLightsOff) {
+    rig.keyboard.keys[144] = 1;
+    rig.form.close();
+    rig.keyboard.settle();
+    EXPECT_TRUE(rig.view.terminated);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_TRUE(rig.lightsOff());
+}
+
+TEST_F(MainFormTest, ExitAsksAndNoKeepsTheProgramRunningWithTheAlertStopped) {
+    rig.windows.open.insert("IMWindowClass");
+    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(12000);
+    rig.dialogs.answers = {false};
+    rig.menu(Cmd::Exit1);
+    rig.keyboard.settle();
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].kind, "confirm");
+    EXPECT_EQ(rig.dialogs.shown[0].text, "Are you sure you wish to close Vigilamp?");
+    EXPECT_FALSE(rig.view.terminated);
+    EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
+    EXPECT_TRUE(rig.lightsOff());
+    EXPECT_EQ(rig.status(), "Vigilamp is idle.");
+}
+
+TEST_F(MainFormTest, ExitAnsweredNoWhileScanningSaysTheWatchGoesOn) {
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(10500);
+    rig.dialogs.answers = {false};
+    rig.menu(Cmd::Exit2);
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");
+    EXPECT_TRUE(rig.form.watch.tmrSearch.enabled());
+}
+
+TEST_F(MainFormTest, ExitAnsweredYesEndsWithTheLightsOffEvenWhenTheAlertRestartedMeanwhile) {
+    rig.windows.open.insert("IMWindowClass");
+    rig.view.checks[Ctl::cbxFlshpatNum] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(10500);
+    // While the box is open the scan finds the window and the flash switches Num Lock on.
+    rig.dialogs.whileOpen = [&] {
+        rig.timers.advance(2000);
+        rig.keyboard.settle();
+        ASSERT_TRUE(rig.keyboard.on(144));
+    };
+    rig.menu(Cmd::Exit2);
+    rig.keyboard.settle();
+    EXPECT_TRUE(rig.view.terminated);
+    EXPECT_TRUE(rig.lightsOff());
+    EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
+}
+
+TEST_F(MainFormTest, TheEndOfTheSessionStopsARunningAlert) {
+    rig.windows.open.insert("IMWindowClass");
+    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(12000);
+    rig.keyboard.settle();
+    rig.form.endSession();
+    rig.keyboard.settle();
+    EXPECT_TRUE(rig.lightsOff());
+    EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
+}
+
+}  // namespace
+}  // namespace vr

@@ -1,0 +1,160 @@
+// The watch cycle driven through the form's commands and a fake clock. At design time the delay is 10000 ms,
+// the scan and flash intervals 1000 ms, and the class "IMWindowClass".
+#include <gtest/gtest.h>
+
+#include "fakes/rig.h"
+
+namespace vr {
+namespace {
+
+struct WatchCycleTest : ::testing::Test {
+    fake::Rig rig;
+    WatchCycle& watch = rig.form.watch;
+    void SetUp() override { rig.windows.open.insert("IMWindowClass"); }
+    bool alerting() { return watch.tmrFlash.enabled(); }
+};
+
+TEST_F(WatchCycleTest, ExecuteWithTheWindowOpenAlertsAfterDelayPlusScanInterval) {
+    rig.click(Ctl::btnExecute);
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");
+    rig.timers.advance(10999);
+    EXPECT_TRUE(rig.windows.lookups.empty());
+    EXPECT_TRUE(watch.tmrSearch.enabled());
+    rig.timers.advance(1);
+    EXPECT_EQ(rig.windows.lookups, (std::vector<std::string>{"IMWindowClass"}));
+    EXPECT_TRUE(alerting());
+    EXPECT_FALSE(watch.tmrSearch.enabled());
+    EXPECT_FALSE(watch.tmrDelay.enabled());
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");  // the alert itself changes no text
+}
+
+TEST_F(WatchCycleTest, ScanningGoesOnEveryIntervalWhileNoWindowMatches) {
+    rig.windows.open.clear();
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(14000);
+    EXPECT_EQ(rig.windows.lookups.size(), 4u);
+    EXPECT_FALSE(watch.tmrDelay.enabled());  // the first scan switched the delay off
+    EXPECT_FALSE(alerting());
+}
+
+TEST_F(WatchCycleTest, ASecondExecuteDuringTheDelayDoesNotProlongIt) {
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(5000);
+    rig.menu(Cmd::Execute1);
+    rig.timers.advance(6000);
+    EXPECT_TRUE(alerting());
+}
+
+TEST_F(WatchCycleTest, ExecuteWhileScanningKeepsTheScanCountdown) {
+    rig.windows.open.clear();
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(10500);  // scanning, next scan at 11000
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(500);
+    EXPECT_EQ(rig.windows.lookups.size(), 1u);
+    EXPECT_FALSE(watch.tmrDelay.enabled());  // that scan switched the new delay off again
+}
+
+TEST_F(WatchCycleTest, ResetDuringAnAlertStopsTheLightsAndWatchesAnew) {
+    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(12000);  // alert at 11000, first flash at 12000
+    rig.keyboard.settle();
+    ASSERT_TRUE(rig.keyboard.on(20));
+    rig.click(Ctl::btnReset);
+    rig.keyboard.settle();
+    EXPECT_TRUE(rig.lightsOff());
+    EXPECT_FALSE(alerting());
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");
+    rig.timers.advance(10999);
+    EXPECT_FALSE(alerting());
+    rig.timers.advance(1);
+    EXPECT_TRUE(alerting());  // the window is still open
+}
+
+TEST_F(WatchCycleTest, DisableWhileScanningStopsBothTimers) {
+    rig.windows.open.clear();
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(10000);
+    ASSERT_TRUE(watch.tmrSearch.enabled());
+    rig.menu(Cmd::Disable1);
+    EXPECT_FALSE(watch.tmrDelay.enabled());
+    EXPECT_FALSE(watch.tmrSearch.enabled());
+    EXPECT_EQ(rig.status(), "Vigilamp is idle.");
+    rig.timers.advance(60000);
+    EXPECT_TRUE(rig.windows.lookups.empty());
+}
+
+TEST_F(WatchCycleTest, EachCommandSetsAllThreeLightsOffEvenWithoutAnAlert) {
+    for (Ctl command : {Ctl::btnExecute, Ctl::btnDisable, Ctl::btnReset}) {
+        rig.keyboard.keys[20] = rig.keyboard.keys[144] = rig.keyboard.keys[145] = 1;
+        rig.click(command);
+        rig.keyboard.settle();
+        EXPECT_TRUE(rig.lightsOff()) << static_cast<int>(command);
+    }
+}
+
+TEST_F(WatchCycleTest, TheFlashAlternatesWhenReadsLagBehindSynthesisedPresses) {
+    rig.view.checks[Ctl::cbxFlshpatScr] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(11000);
+    std::vector<bool> scroll;
+    for (int tick = 0; tick < 4; ++tick) {
+        rig.timers.advance(1000);
+        rig.keyboard.settle();
+        scroll.push_back(rig.keyboard.on(145));
+    }
+    EXPECT_EQ(scroll, (std::vector<bool>{true, false, true, false}));
+    EXPECT_FALSE(rig.keyboard.on(20));
+    EXPECT_FALSE(rig.keyboard.on(144));
+}
+
+TEST_F(WatchCycleTest, WithImmediateReadsEveryTickEndsOnThePattern) {
+    rig.keyboard.immediate = true;
+    rig.view.checks[Ctl::cbxFlshpatCaps] = rig.view.checks[Ctl::cbxFlshpatNum] = true;
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(14000);
+    EXPECT_TRUE(rig.keyboard.on(20));
+    EXPECT_TRUE(rig.keyboard.on(144));
+    EXPECT_FALSE(rig.keyboard.on(145));
+    // Three ticks: the first switches two keys on (a press and a release each), the others off and on again.
+    EXPECT_EQ(rig.keyboard.events.size(), 4u + 8u + 8u);
+}
+
+TEST_F(WatchCycleTest, AnEmptyPatternAlertsWithAllLightsOff) {
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(15000);
+    EXPECT_TRUE(alerting());
+    EXPECT_TRUE(rig.keyboard.events.empty());
+}
+
+TEST_F(WatchCycleTest, TheScanReadsTheTargetClassAfreshAtEveryTick) {
+    rig.view.texts[Ctl::lblClassname] = "";
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(11000);
+    rig.view.texts[Ctl::lblClassname] = "Notepad";
+    rig.timers.advance(1000);
+    EXPECT_EQ(rig.windows.lookups, (std::vector<std::string>{"", "Notepad"}));
+}
+
+TEST_F(WatchCycleTest, AnIntervalOfZeroNeverTicks) {
+    rig.view.texts[Ctl::spnScan] = "0";
+    rig.form.FormCreate();
+    rig.click(Ctl::btnExecute);
+    rig.timers.advance(100000);
+    EXPECT_TRUE(rig.windows.lookups.empty());
+    EXPECT_TRUE(watch.tmrSearch.enabled());
+}
+
+TEST_F(WatchCycleTest, NoTimerLeftIsShownAndTheCommandEndsThere) {
+    rig.timers.available = 0;
+    rig.click(Ctl::btnExecute);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].kind, "exception");
+    EXPECT_EQ(rig.dialogs.shown[0].text, "Not enough timers available.");
+    EXPECT_EQ(rig.status(), "Vigilamp is idle.");
+    EXPECT_FALSE(watch.tmrDelay.enabled());
+}
+
+}  // namespace
+}  // namespace vr
