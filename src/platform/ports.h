@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/control_ids.h"
+#include "ui/widgets/led.h"
 
 namespace vr {
 
@@ -63,6 +64,7 @@ public:
     virtual void setText(Ctl control, const std::string& text) = 0;
     virtual bool enabled(Ctl control) = 0;
     virtual void setEnabled(Ctl control, bool on) = 0;
+    virtual TVrLed& led(Ctl control) = 0;  // a status light
     virtual Page page() = 0;
     virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
     virtual void showMain() = 0;           // hide, show and bring to the front

@@ -15,17 +15,31 @@ std::string exceptionText(std::string message) {
 MainForm::MainForm(const FormPorts& ports)
     : ledLights(ports.keyboard),
       watch(ports.timers, ports.view, ports.windows, ledLights, *this),
+      tmrStatus(ports.timers, static_cast<int>(TimerId::tmrStatus), 500),
       view_(ports.view),
       dialogs_(ports.dialogs) {}
 
 void MainForm::create() {
+    dispatch([&] {
+        // The design-time state: lights unlit green, lit lime, and the status timer running.
+        for (auto [light, key] : kStatusLights) {
+            view_.led(light).setLow(kLightLow);
+            view_.led(light).setHigh(kLightHigh);
+        }
+        tmrStatus.setEnabled(true);
+    });
     ledLights.loaded();
     dispatch([&] { FormCreate(); });
 }
 
 void MainForm::close() { dispatch([&] { FormClose(); }); }
 
-void MainForm::timer(int id) { dispatch([&] { watch.onTimer(id); }); }
+void MainForm::timer(int id) {
+    dispatch([&] {
+        if (id == tmrStatus.id()) tmrStatusTimer();
+        else watch.onTimer(id);
+    });
+}
 
 void MainForm::endSession() {
     // No lock light is left toggled when the session ends under a running alert.
@@ -62,6 +76,7 @@ void MainForm::click(Ctl control) {
     case Ctl::btnExecute: return btnExecuteClick();
     case Ctl::btnDisable: return btnDisableClick();
     case Ctl::btnReset: return btnResetClick();
+    case Ctl::cbxDisableStat: return cbxDisableStatClick();
     default: return;
     }
 }
@@ -83,6 +98,18 @@ void MainForm::selectPage(std::string_view name) {
         if (view_.page() != static_cast<Page>(i)) view_.showPage(static_cast<Page>(i));
         return;
     }
+}
+
+void MainForm::tmrStatusTimer() {
+    // Setting a light to the state it shows redraws nothing, so a quiet tick costs no painting.
+    for (auto [light, key] : kStatusLights) view_.led(light).setActive(ledLights.read(key));
+}
+
+void MainForm::cbxDisableStatClick() {
+    const bool disabled = view_.checked(Ctl::cbxDisableStat);
+    tmrStatus.setEnabled(!disabled);
+    for (auto [light, key] : kStatusLights) view_.led(light).setActive(!disabled);
+    for (auto [light, key] : kStatusLights) view_.led(light).setLow(disabled ? kLightOffLow : kLightLow);
 }
 
 void MainForm::FormCreate() {

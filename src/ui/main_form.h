@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/ports.h"
 #include "settings/intervals.h"
@@ -14,6 +15,11 @@ namespace vr {
 
 inline constexpr const char* kTitle = "Vigilamp Rizu!";
 inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
+
+// The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
+inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
+inline constexpr std::pair<Ctl, LockKey> kStatusLights[] = {
+    {Ctl::ledStatCaps, LockKey::Caps}, {Ctl::ledStatNum, LockKey::Num}, {Ctl::ledStatScr, LockKey::Scroll}};
 
 // The exception box's text: the message, with a "." added when its last character sorts above ".".
 std::string exceptionText(std::string message);
@@ -61,10 +67,13 @@ public:
     void btnResetClick() { watch.reset(); }
     void Exit2Click();
     void Hide1Click() { view_.hideMain(); }
+    void tmrStatusTimer();
+    void cbxDisableStatClick();
     void ShowVigilamp1Click() { view_.showMain(); }
 
     TKeyLed ledLights;
     WatchCycle watch;
+    Timer tmrStatus;  // mirrors the lock states on the status lights
 
 private:
     void click(Ctl control);

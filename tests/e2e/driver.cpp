@@ -122,6 +122,45 @@ void setLock(int vk, bool on) {
     waitFor([&] { return lockOn(vk) == on; }, 2000);
 }
 
+void screenshot(HWND window, const std::string& name) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
+    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) + size, 0, 0,
+                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    const std::string folder = here() + "\\screens";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HANDLE f = CreateFileA((folder + "\\" + name + ".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
+    DWORD written;
+    WriteFile(f, &file, sizeof file, &written, nullptr);
+    WriteFile(f, &bmi.bmiHeader, sizeof bmi.bmiHeader, &written, nullptr);
+    WriteFile(f, bits, size, &written, nullptr);
+    CloseHandle(f);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+COLORREF pixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
 std::string here() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);

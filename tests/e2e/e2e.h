@@ -71,6 +71,12 @@ private:
     HWND window_ = nullptr;
 };
 
+// Saves what the screen shows of a window as a BMP under build/<target>/screens; the test script turns them
+// into PNGs for a person to look at.
+void screenshot(HWND window, const std::string& name);
+// The colour the screen shows at a point of a window's client area.
+COLORREF pixel(HWND window, int x, int y);
+
 // The folder of the driver, where vigilamp.exe and the helpers lie.
 std::string here();
 

@@ -131,6 +131,8 @@ class View : public vr::View {
 public:
     std::map<Ctl, bool> checks, enables;
     std::map<Ctl, std::string> texts;
+    std::map<Ctl, TVrLed> leds;
+    std::map<Ctl, int> redraws;
     Page shownPage = Page::Status;
     int pageChanges = 0;
     bool visible = false, terminated = false;
@@ -141,6 +143,7 @@ public:
                 texts[row.id] = row.text;
                 checks[row.id] = row.flags & Checked;
                 enables[row.id] = !(row.flags & Disabled);
+                if (row.kind == Kind::Led) leds[row.id].redraw = [this, id = row.id] { ++redraws[id]; };
             }
     }
     bool checked(Ctl c) override { return checks.at(c); }
@@ -149,6 +152,7 @@ public:
     void setText(Ctl c, const std::string& t) override { texts.at(c) = t; }
     bool enabled(Ctl c) override { return enables.at(c); }
     void setEnabled(Ctl c, bool on) override { enables.at(c) = on; }
+    TVrLed& led(Ctl c) override { return leds.at(c); }
     Page page() override { return shownPage; }
     void showPage(Page p) override {
         shownPage = p;

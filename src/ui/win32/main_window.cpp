@@ -4,6 +4,10 @@
 
 #include <algorithm>
 
+#include "settings/intervals.h"
+#include "ui/win32/widgets/led_window.h"
+#include "ui/win32/widgets/spin_edit.h"
+
 namespace vr::win32 {
 
 namespace {
@@ -18,13 +22,30 @@ bool isForwarded(UINT message) {
            (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
 }
 
+// The notebook and the pages show the background picture behind their controls.
 LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (isForwarded(message)) return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    if (message == WM_ERASEBKGND || message == WM_PRINTCLIENT) {
+        if (auto* backdrop = reinterpret_cast<const Backdrop*>(GetWindowLongPtrA(window, GWLP_USERDATA))) {
+            RECT client;
+            GetClientRect(window, &client);
+            backdrop->fill(window, reinterpret_cast<HDC>(wParam), client);
+            return 1;
+        }
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK groupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+// A group box is the parent of its controls: it passes their notifications on and, since a group box paints
+// only its frame and caption, fills its inside with what lies behind it.
+LRESULT CALLBACK groupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     if (isForwarded(message)) return SendMessageA(GetAncestor(window, GA_ROOT), message, wParam, lParam);
+    if (message == WM_ERASEBKGND) {
+        RECT client;
+        GetClientRect(window, &client);
+        reinterpret_cast<const Backdrop*>(data)->fill(window, reinterpret_cast<HDC>(wParam), client);
+        return 1;
+    }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -93,6 +114,7 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     CreateWindowExA(exStyle, kMainClass, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                     frame.bottom - frame.top, application, buildMenuBar(), instance, this);
 
+    backdrop_ = std::make_unique<Backdrop>(instance, 2, dpi_);
     timers_ = std::make_unique<WindowTimers>(window_);
     dialogs_ = std::make_unique<MessageDialogs>(window_);
     createControls(instance);
@@ -125,12 +147,14 @@ void MainWindow::createControls(HINSTANCE instance) {
     notebook_ = CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, "nteItems", container | WS_VISIBLE, 0, 0,
                                 scale(kClientWidth), scale(kClientHeight), window_,
                                 HMENU(INT_PTR(Ctl::nteItems)), instance, nullptr);
+    SetWindowLongPtrA(notebook_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(backdrop_.get()));
     for (const PageTable& table : pageTables()) {
         const int index = static_cast<int>(table.page);
         HWND page = CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, kPageNames[index], container, 0, 0,
                                     scale(kClientWidth), scale(kClientHeight), notebook_, nullptr, instance,
                                     nullptr);
         pages_[index] = page;
+        SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(backdrop_.get()));
         for (const ControlRow& row : table.rows) {
             HWND parent = row.parent == Ctl::none ? page : item(row.parent);
             controls_[row.id] = createControl(row, parent, instance);
@@ -141,6 +165,17 @@ void MainWindow::createControls(HINSTANCE instance) {
 }
 
 HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE instance) {
+    const RECT bounds{scale(row.x), scale(row.y), scale(row.x + row.w), scale(row.y + row.h)};
+    if (row.kind == Kind::Led)
+        return createLedWindow(parent, static_cast<int>(row.id), bounds, leds_[row.id], *backdrop_, dpi_);
+    if (row.kind == Kind::Spin) {
+        const auto* setting = std::find_if(std::begin(kIntervals), std::end(kIntervals),
+                                           [&](const IntervalSetting& s) { return s.spin == row.id; });
+        HWND spin = createSpinEdit(parent, static_cast<int>(row.id), bounds, row.text, setting->minimum,
+                                   setting->increment, dpi_);
+        SendMessageA(spin, WM_SETFONT, WPARAM(font(row.font)), FALSE);
+        return spin;
+    }
     const char* cls = "STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
@@ -157,7 +192,6 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     case Kind::Check: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
     case Kind::Radio: cls = "BUTTON"; style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0); break;
     case Kind::Edit:
-    case Kind::Spin:
         cls = "EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
@@ -167,14 +201,16 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
-    case Kind::Led: break;
+    case Kind::Led:
+    case Kind::Spin: break;  // widgets of their own, made above
     }
     if (row.flags & Disabled) style |= WS_DISABLED;
     HWND control = CreateWindowExA(exStyle, cls, row.text, style, scale(row.x), scale(row.y), scale(row.w),
                                    scale(row.h), parent, HMENU(INT_PTR(row.id)), instance, nullptr);
     SendMessageA(control, WM_SETFONT, WPARAM(font(row.font)), FALSE);
     if (row.flags & Checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
-    if (row.kind == Kind::Group) SetWindowSubclass(control, groupProc, 0, 0);
+    if (row.kind == Kind::Group)
+        SetWindowSubclass(control, groupProc, 0, reinterpret_cast<DWORD_PTR>(backdrop_.get()));
     if (row.flags & Hand) SetWindowSubclass(control, handCursorProc, 0, 0);
     if (row.kind == Kind::Label) fitLabel(control, row);
     return control;
@@ -191,7 +227,7 @@ void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     GetTextExtentPoint32A(dc, buffer, lstrlenA(buffer), &size);
     SelectObject(dc, old);
     ReleaseDC(label, dc);
-    int width = size.cx;
+    int width = size.cx + scale(2);  // the static control needs a little room past the glyphs' advance
     if (row.flags & MinWidth) width = std::max(width, scale(row.w));
     RECT r;
     GetWindowRect(label, &r);
@@ -283,13 +319,17 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         if (wParam) form_->endSession();
         return 0;
-    case WM_CTLCOLORSTATIC: {
-        const auto id = static_cast<Ctl>(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        char cls[16] = "";
+        GetClassNameA(control, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Edit") == 0) break;  // a disabled edit keeps its own look
+        const auto id = static_cast<Ctl>(GetDlgCtrlID(control));
         HDC dc = reinterpret_cast<HDC>(wParam);
         if (id == Ctl::lblURL) SetTextColor(dc, RGB(0, 0, 255));
         else if (id == Ctl::lblWarning) SetTextColor(dc, RGB(255, 0, 0));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(backdrop_->brushFor(control, dc));
     }
     }
     return DefWindowProcA(window_, message, wParam, lParam);

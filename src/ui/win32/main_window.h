@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/win32/ports_win32.h"
+#include "ui/win32/backdrop.h"
 #include "ui/layout.h"
 #include "ui/main_form.h"
 
@@ -28,6 +29,7 @@ public:
     void setText(Ctl control, const std::string& text) override;
     bool enabled(Ctl control) override;
     void setEnabled(Ctl control, bool on) override;
+    TVrLed& led(Ctl control) override { return leds_.at(control); }
     Page page() override { return page_; }
     void showPage(Page page) override;
     void showMain() override;
@@ -54,6 +56,8 @@ private:
     HFONT fonts_[7] = {};
     std::map<Ctl, HWND> controls_;
     std::map<Ctl, const ControlRow*> rows_;
+    std::map<Ctl, TVrLed> leds_;
+    std::unique_ptr<Backdrop> backdrop_;
 
     std::unique_ptr<WindowTimers> timers_;
     SystemKeyboard keyboard_;

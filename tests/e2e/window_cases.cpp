@@ -1,0 +1,101 @@
+// End-to-end cases of the main window: every control where the layout puts it, the menu's pages, Hide, and
+// the status lights read from the screen.
+#include <cstdio>
+
+#include "e2e.h"
+#include "ui/layout.h"
+
+using vr::Cmd;
+using vr::Ctl;
+
+namespace {
+
+RECT inParent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string describe(const RECT& r) {
+    char b[64];
+    std::snprintf(b, sizeof b, "%ld,%ld %ldx%ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return b;
+}
+
+}  // namespace
+
+E2E_CASE(every_control_stands_where_the_layout_puts_it) {
+    e2e::App app;
+    int wrong = 0, total = 0;
+    std::string first;
+    for (const vr::PageTable& page : vr::pageTables())
+        for (const vr::ControlRow& row : page.rows) {
+            ++total;
+            HWND c = app.control(row.id);
+            const RECT r = c ? inParent(c) : RECT{};
+            const bool sized = row.kind != vr::Kind::Label || (row.flags & vr::Wrap);
+            bool ok = c && (row.flags & vr::RightAlign ? r.right - r.left > 0 : r.left == row.x) && r.top == row.y;
+            if (sized) ok = ok && r.right - r.left == row.w && r.bottom - r.top == row.h;
+            if (c && row.kind != vr::Kind::Led && row.kind != vr::Kind::List && row.kind != vr::Kind::Spin)
+                ok = ok && e2e::text(c) == row.text;
+            if (!ok && first.empty()) first = std::to_string(int(row.id)) + " at " + describe(r);
+            wrong += !ok;
+        }
+    e2e::check(wrong == 0, std::to_string(total - wrong) + " of " + std::to_string(total) + " controls in place",
+               first);
+}
+
+E2E_CASE(menu_items_show_their_pages_and_hide_hides) {
+    e2e::App app;
+    app.send(Cmd::ShowVigilamp1);
+    e2e::check(e2e::waitFor([&] { return IsWindowVisible(app.main()) != 0; }), "the show step shows the window");
+    const std::pair<Cmd, const char*> items[] = {{Cmd::Status1, "Status"},    {Cmd::imers1, "Timers"},
+                                                 {Cmd::Lighting1, "Lighting"}, {Cmd::Actions1, "Actions"},
+                                                 {Cmd::Advanced1, "Advanced"}};
+    HWND notebook = app.control(Ctl::nteItems);
+    for (auto [item, name] : items) {
+        app.send(item);
+        HWND shown = nullptr;
+        for (HWND p = GetWindow(notebook, GW_CHILD); p; p = GetWindow(p, GW_HWNDNEXT))
+            if (IsWindowVisible(p)) shown = shown ? HWND(-1) : p;
+        e2e::check(shown && shown != HWND(-1) && e2e::text(shown) == name, std::string("the page ") + name,
+                   shown && shown != HWND(-1) ? e2e::text(shown) : "not exactly one page visible");
+        e2e::waitFor([] { return false; }, 300);
+        e2e::screenshot(app.main(), std::string("page-") + name);
+    }
+    RECT before;
+    GetWindowRect(app.main(), &before);
+    app.send(Cmd::Hide1);
+    e2e::check(!IsWindowVisible(app.main()), "Hide hides the window");
+    app.send(Cmd::ShowVigilamp1);
+    RECT after;
+    GetWindowRect(app.main(), &after);
+    e2e::check(IsWindowVisible(app.main()) && after.left == before.left && after.top == before.top,
+               "and the show step brings it back where it was");
+}
+
+E2E_CASE(status_lights_mirror_the_keys_and_go_maroon_when_disabled) {
+    for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) e2e::setLock(vk, false);
+    e2e::App app;
+    app.send(Cmd::ShowVigilamp1);
+    HWND caps = app.control(Ctl::ledStatCaps);
+    auto centre = [&] {
+        RECT r;
+        GetClientRect(caps, &r);
+        return e2e::pixel(caps, r.right / 2, r.bottom / 2);
+    };
+    e2e::check(e2e::waitFor([&] { return centre() == RGB(0, 128, 0); }, 2000), "unlit green at first");
+    e2e::setLock(VK_CAPITAL, true);
+    e2e::check(e2e::waitFor([&] { return centre() == RGB(0, 255, 0); }, 2000), "lime when Caps Lock goes on");
+    e2e::screenshot(app.main(), "status-lights");
+    app.click(Ctl::cbxDisableStat);
+    e2e::check(e2e::waitFor([&] { return centre() == RGB(128, 0, 0); }, 2000), "unlit maroon when disabled");
+    e2e::setLock(VK_CAPITAL, false);
+    e2e::setLock(VK_CAPITAL, true);
+    e2e::waitFor([] { return false; }, 1200);
+    e2e::check(centre() == RGB(128, 0, 0), "and it no longer follows the key");
+    app.click(Ctl::cbxDisableStat);
+    e2e::check(e2e::waitFor([&] { return centre() == RGB(0, 255, 0); }, 2000), "lit again when enabled");
+    e2e::setLock(VK_CAPITAL, false);
+}

@@ -1,0 +1,93 @@
+// The status lights mirror the lock keys twice a second, and "Disable status lights" stops and greys them.
+#include <gtest/gtest.h>
+
+#include "fakes/rig.h"
+
+namespace vr {
+namespace {
+
+struct StatusLightsTest : ::testing::Test {
+    fake::Rig rig;
+    TVrLed& caps = rig.view.leds.at(Ctl::ledStatCaps);
+    TVrLed& num = rig.view.leds.at(Ctl::ledStatNum);
+    TVrLed& scroll = rig.view.leds.at(Ctl::ledStatScr);
+    std::vector<bool> lit() { return {caps.Active(), num.Active(), scroll.Active()}; }
+    std::vector<Color> lows() { return {caps.palette().Low, num.palette().Low, scroll.palette().Low}; }
+};
+
+TEST_F(StatusLightsTest, StartUnlitGreenAndMirrorTheKeysFromTheFirstTick) {
+    EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(lows(), (std::vector<Color>{0x008000, 0x008000, 0x008000}));
+    EXPECT_EQ(caps.palette().High, 0x00FF00u);
+    rig.keyboard.keys[20] = 1;
+    rig.keyboard.keys[145] = 0x80;  // held down: counts as on
+    rig.timers.advance(499);
+    EXPECT_FALSE(caps.Active());
+    rig.timers.advance(1);
+    EXPECT_EQ(lit(), (std::vector<bool>{true, false, true}));
+}
+
+TEST_F(StatusLightsTest, AQuietTickRedrawsNothing) {
+    rig.keyboard.keys[144] = 1;
+    rig.timers.advance(500);
+    const auto before = rig.view.redraws;
+    rig.timers.advance(5000);
+    EXPECT_EQ(rig.view.redraws, before);
+}
+
+TEST_F(StatusLightsTest, DisablingStopsTheMirrorAndShowsThemUnlitMaroon) {
+    rig.keyboard.keys[20] = 1;
+    rig.timers.advance(500);
+    ASSERT_TRUE(caps.Active());
+    rig.form.setChecked(Ctl::cbxDisableStat, true);
+    EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(lows(), (std::vector<Color>{0x000080, 0x000080, 0x000080}));
+    EXPECT_FALSE(rig.form.tmrStatus.enabled());
+    rig.keyboard.keys[144] = rig.keyboard.keys[145] = 1;
+    rig.timers.advance(3000);
+    EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
+}
+
+TEST_F(StatusLightsTest, EnablingLightsAllThreeAtOnceUntilTheFirstTick) {
+    rig.form.setChecked(Ctl::cbxDisableStat, true);
+    rig.keyboard.keys[144] = 1;
+    rig.form.setChecked(Ctl::cbxDisableStat, false);
+    EXPECT_EQ(lit(), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(lows(), (std::vector<Color>{0x008000, 0x008000, 0x008000}));
+    rig.timers.advance(499);
+    EXPECT_EQ(lit(), (std::vector<bool>{true, true, true}));
+    rig.timers.advance(1);
+    EXPECT_EQ(lit(), (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(StatusLightsTest, TheLightsFollowAFlashingAlert) {
+    rig.windows.open.insert("IMWindowClass");
+    rig.view.checks[Ctl::cbxFlshpatScr] = true;
+    rig.click(Ctl::btnExecute);
+    std::vector<bool> seen;
+    rig.timers.advance(11000);
+    for (int i = 0; i < 4; ++i) {
+        rig.timers.advance(1000);
+        seen.push_back(scroll.Active());
+    }
+    EXPECT_EQ(seen, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST(Led, SettingActiveToItsPresentValueRedrawsNothing) {
+    TVrLed led;
+    int redraws = 0;
+    led.redraw = [&] { ++redraws; };
+    EXPECT_EQ(led.face(), 0x000080u);  // a new widget's own unlit colour
+    led.setActive(false);
+    EXPECT_EQ(redraws, 0);
+    led.setActive(true);
+    EXPECT_EQ(led.face(), 0x0000FFu);
+    led.setActive(true);
+    EXPECT_EQ(redraws, 1);
+    led.setHigh(0x00FF00);
+    EXPECT_EQ(redraws, 2);  // a new colour shows at once
+    EXPECT_EQ(led.face(), 0x00FF00u);
+}
+
+}  // namespace
+}  // namespace vr
