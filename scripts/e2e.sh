@@ -26,5 +26,9 @@ for t in "${targets[@]}"; do
   rc=${PIPESTATUS[0]}
   ((rc)) && status=1
   wine_stop
+  # The screenshots the suite took, as PNGs for a person to look at.
+  for bmp in "$root/build/$t/screens"/*.bmp; do
+    [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
 done
 exit $status
