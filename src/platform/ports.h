@@ -61,7 +61,8 @@ public:
     // The key's value, or nothing when the file, the section or the key does not exist. A key that is present
     // but empty reads as "".
     virtual std::optional<std::string> read(const std::string& section, const std::string& key) = 0;
-    virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;  // false: refused
+    // False when the platform refuses the write (a read-only file or folder).
+    virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;
     virtual std::string path() = 0;  // for the message of a refused write
 };
 

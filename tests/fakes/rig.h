@@ -16,8 +16,9 @@ using Ini = std::vector<Profile::Entry>;
 // with Windows" unticked and the class "IMWindowClass". Tests of other behaviour start from it so that their
 // timings and lights read as the design does.
 inline Ini designTimeIni() {
-    return {{"Status", "StartWithWindows", "0"}, {"Timers", "DelayValue", "10000"}, {"FlashingPat", "Caps", "0"},
-            {"FlashingPat", "Num", "0"},         {"FlashingPat", "Scr", "0"},       {"Advanced", "Handlename", "IMWindowClass"}};
+    return {{"Status", "StartWithWindows", "0"}, {"Timers", "DelayValue", "10000"},
+            {"FlashingPat", "Caps", "0"},         {"FlashingPat", "Num", "0"},
+            {"FlashingPat", "Scr", "0"},          {"Advanced", "Handlename", "IMWindowClass"}};
 }
 
 inline constexpr const char* kExecutable = "C:\\Program Files\\Vigilamp\\vigilamp.exe";

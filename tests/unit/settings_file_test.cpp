@@ -10,7 +10,8 @@ namespace vr {
 namespace {
 
 TEST(SettingsPath, ReplacesOnlyTheExtensionOfTheFileName) {
-    EXPECT_EQ(settingsPathFor("C:\\Program Files\\Vigilamp\\vigilamp.exe"), "C:\\Program Files\\Vigilamp\\vigilamp.ini");
+    EXPECT_EQ(settingsPathFor("C:\\Program Files\\Vigilamp\\vigilamp.exe"),
+              "C:\\Program Files\\Vigilamp\\vigilamp.ini");
     EXPECT_EQ(settingsPathFor("C:\\tools\\lamp.v2.EXE"), "C:\\tools\\lamp.v2.ini");
     // A dot in a folder name is no extension of the file.
     EXPECT_EQ(settingsPathFor("C:\\my.tools\\lamp"), "C:\\my.tools\\lamp.ini");

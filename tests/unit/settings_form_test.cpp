@@ -229,16 +229,17 @@ TEST_F(IntervalSet, ValuesOutOfRangeAreRefusedWithTheirRangeAndNothingChanges) {
         const char* text;
         const char* message;
     } cases[] = {
-        {Ctl::spnDelay, Ctl::btnInitSet, "60001", "This value is too high. Anything between 1000 and 60000 is acceptable."},
-        {Ctl::spnDelay, Ctl::btnInitSet, "999", "This value is too low. Anything between 1000 and 60000 is acceptable."},
-        {Ctl::spnFlashing, Ctl::btnFlashSet, "10001", "This value is too high. Anything between 1000 and 10000 is acceptable."},
-        {Ctl::spnScan, Ctl::btnScanSet, "99999999999", "This value is too high. Anything between 1000 and 60000 is acceptable."},
-        {Ctl::spnScan, Ctl::btnScanSet, "-99999999999", "This value is too low. Anything between 1000 and 60000 is acceptable."},
+        {Ctl::spnDelay, Ctl::btnInitSet, "60001", "too high. Anything between 1000 and 60000"},
+        {Ctl::spnDelay, Ctl::btnInitSet, "999", "too low. Anything between 1000 and 60000"},
+        {Ctl::spnFlashing, Ctl::btnFlashSet, "10001", "too high. Anything between 1000 and 10000"},
+        {Ctl::spnScan, Ctl::btnScanSet, "99999999999", "too high. Anything between 1000 and 60000"},
+        {Ctl::spnScan, Ctl::btnScanSet, "-99999999999", "too low. Anything between 1000 and 60000"},
     };
     for (const auto& c : cases) {
         set(c.spin, c.text, c.button);
-        EXPECT_EQ(lastError(), c.message) << c.text;
+        EXPECT_EQ(lastError(), std::string("This value is ") + c.message + " is acceptable.") << c.text;
     }
+    EXPECT_EQ(rig.dialogs.shown.size(), std::size(cases));  // one box per press, each of kind "error"
     EXPECT_TRUE(rig.profile.writes.empty());
     EXPECT_EQ(rig.form.watch.tmrDelay.interval(), 10000u);
     EXPECT_EQ(rig.form.watch.tmrSearch.interval(), 1000u);

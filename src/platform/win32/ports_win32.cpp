@@ -84,7 +84,9 @@ constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersio
 // The Run key, opened (never created) with all access, and closed again whatever happens.
 class OpenRunKey {
 public:
-    OpenRunKey() { opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS; }
+    OpenRunKey() {
+        opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    }
     ~OpenRunKey() {
         if (opened_) RegCloseKey(key_);
     }
@@ -103,8 +105,9 @@ private:
 RunKey::Result MachineRunKey::setValue(const std::string& name, const std::string& data) {
     OpenRunKey key;
     if (!key.opened()) return Result::notOpened;
-    const LONG written = RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                        static_cast<DWORD>(data.size() + 1));
+    const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
+    const LONG written =
+        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, bytes, static_cast<DWORD>(data.size() + 1));
     return written == ERROR_SUCCESS ? Result::done : Result::failed;
 }
 
