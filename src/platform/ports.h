@@ -2,6 +2,7 @@
 // Each has one Win32 adapter in platform/win32 and one fake in tests/fakes.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -51,6 +52,31 @@ public:
     virtual void error(const std::string& text) = 0;    // "Error", error icon, OK
     virtual void warning(const std::string& text) = 0;  // "Warning", warning icon, OK
     virtual void exception(const std::string& text) = 0;  // the title caption, stop icon, OK
+};
+
+// The settings file: a profile (INI) file at one path. Each call opens the file for that one operation; nothing
+// is cached, and nothing is created until the first write.
+class ProfileFile {
+public:
+    virtual ~ProfileFile() = default;
+    // The key's value, or nothing when the file, the section or the key does not exist. A key that is present
+    // but empty reads as "".
+    virtual std::optional<std::string> read(const std::string& section, const std::string& key) = 0;
+    // False when the platform refuses the write (a read-only file or folder).
+    virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;
+    virtual std::string path() = 0;  // for the message of a refused write
+};
+
+// The start-up registration: a named value in the per-machine Run key. The key is opened, never created, and
+// closed again by every call.
+class RunKey {
+public:
+    enum class Result { done, notOpened, failed };
+    virtual ~RunKey() = default;
+    // Writes the value as a string: notOpened when the key cannot be opened, failed when the write is refused.
+    virtual Result setValue(const std::string& name, const std::string& data) = 0;
+    // Deletes the value: notOpened when the key cannot be opened, otherwise done, whether or not it existed.
+    virtual Result deleteValue(const std::string& name) = 0;
 };
 
 // The main window's controls. The controls are the settings: the core asks the view at the moment of use and

@@ -16,8 +16,11 @@ MainForm::MainForm(const FormPorts& ports)
     : ledLights(ports.keyboard),
       watch(ports.timers, ports.view, ports.windows, ledLights, *this),
       tmrStatus(ports.timers, static_cast<int>(TimerId::tmrStatus), 500),
+      settings(ports.profile),
       view_(ports.view),
-      dialogs_(ports.dialogs) {}
+      dialogs_(ports.dialogs),
+      runKey_(ports.runKey),
+      executable_(ports.executable) {}
 
 void MainForm::create() {
     dispatch([&] {
@@ -77,6 +80,11 @@ void MainForm::click(Ctl control) {
     case Ctl::btnDisable: return btnDisableClick();
     case Ctl::btnReset: return btnResetClick();
     case Ctl::cbxDisableStat: return cbxDisableStatClick();
+    case Ctl::btnFlshpatSet: return btnFlshpatSetClick();
+    case Ctl::btnInitSet: return btnInitSetClick();
+    case Ctl::btnScanSet: return btnScanSetClick();
+    case Ctl::btnFlashSet: return btnFlashSetClick();
+    case Ctl::cbxStart: return cbxStartClick();
     default: return;
     }
 }
@@ -113,6 +121,9 @@ void MainForm::cbxDisableStatClick() {
 }
 
 void MainForm::FormCreate() {
+    loadSettings();
+    // A registration that cannot be written is shown, and start-up still gives the timers their values.
+    dispatch([&] { applyRegistration(false); });
     selectPage("Status");
     watch.tmrDelay.setInterval(intervalOf(kIntervals[0]));
     watch.tmrSearch.setInterval(intervalOf(kIntervals[1]));
@@ -126,11 +137,13 @@ unsigned MainForm::intervalOf(const IntervalSetting& setting) {
 void MainForm::FormClose() {
     watch.stopAlert();
     closePlayer();
+    storeDisableStat();
     view_.terminate();
 }
 
 void MainForm::Exit2Click() {
     watch.stopAlert();
+    storeDisableStat();
     const bool yes = dialogs_.confirm(kConfirmExit);
     closePlayer();
     if (yes) {

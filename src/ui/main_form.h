@@ -8,6 +8,7 @@
 
 #include "platform/ports.h"
 #include "settings/intervals.h"
+#include "settings/settings_file.h"
 #include "watch/key_led.h"
 #include "watch/watch_cycle.h"
 
@@ -30,6 +31,9 @@ struct FormPorts {
     Windows& windows;
     Keyboard& keyboard;
     Dialogs& dialogs;
+    ProfileFile& profile;
+    RunKey& runKey;
+    std::string executable;  // the program's own full path, as the platform gives it
 };
 
 class MainForm : private AlertActions {
@@ -71,14 +75,30 @@ public:
     void cbxDisableStatClick();
     void ShowVigilamp1Click() { view_.showMain(); }
 
+    // Settings (main_form_settings.cpp).
+    void btnFlshpatSetClick();
+    void btnInitSetClick() { checkAndApply(kIntervals[0]); }
+    void btnScanSetClick() { checkAndApply(kIntervals[1]); }
+    void btnFlashSetClick() { checkAndApply(kIntervals[2]); }
+    void cbxStartClick();
+    void loadSettings();
+    // Registers or unregisters from the "Start with Windows" box. A key that cannot be opened is an error
+    // only when the user asked for the change; at start-up it stays silent.
+    void applyRegistration(bool userAsked);
+
     TKeyLed ledLights;
     WatchCycle watch;
     Timer tmrStatus;  // mirrors the lock states on the status lights
+    SettingsFile settings;
 
 private:
     void click(Ctl control);
     void closePlayer() {}
     unsigned intervalOf(const IntervalSetting& setting);
+    void checkAndApply(const IntervalSetting& setting);
+    void loadKey(const SettingKey& key);
+    void storeDisableStat();
+    Timer& timerOf(TimerId id);
 
     // AlertActions: the program, the sound and the window action come here.
     void run() override {}
@@ -86,6 +106,9 @@ private:
 
     View& view_;
     Dialogs& dialogs_;
+    RunKey& runKey_;
+    std::string executable_;
+    bool loading_ = false;  // the settings load is setting the controls, not the user
 };
 
 }  // namespace vr

@@ -10,6 +10,15 @@ void allLocksOff() {
     for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) e2e::setLock(vk, false);
 }
 
+// Settings that give the controls their design-time values: a 10 s delay and no pattern box ticked.
+constexpr const char* kDesignTimeIni =
+    "[Status]\r\nStartWithWindows=0\r\n[Timers]\r\nDelayValue=10000\r\n"
+    "[FlashingPat]\r\nCaps=0\r\nNum=0\r\nScr=0\r\n";
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 }  // namespace
 
 E2E_CASE(start_up_shows_no_window) {
@@ -48,7 +57,7 @@ E2E_CASE(alert_flashes_after_delay_plus_scan_until_disabled) {
     allLocksOff();
     e2e::Target target;
     e2e::check(target.window() != nullptr, "the watched window exists");
-    e2e::App app;
+    e2e::App app(kDesignTimeIni);
     app.click(Ctl::cbxFlshpatCaps);
     const DWORD start = GetTickCount();
     app.click(Ctl::btnExecute);
@@ -93,4 +102,112 @@ E2E_CASE(close_box_ends_at_once) {
     PostMessageA(app.main(), WM_CLOSE, 0, 0);
     e2e::check(app.waitExit(5000), "the program has ended");
     e2e::check(!app.findOwn("#32770"), "without a question");
+}
+
+E2E_CASE(settings_file_loads_into_the_controls) {
+    e2e::App app(
+        "[Status]\r\nStartWithWindows=0\r\n"
+        "[Timers]\r\nDelayValue=0x7D0\r\nScanInterval=abc\r\n"
+        "[Lighting]\r\nLightingInterval=4000\r\n"
+        "[FlashingPat]\r\nCaps=yes\r\nNum=0\r\nScr=2\r\n"
+        "[Actions]\r\nMinimise=1\r\nClose=1\r\nEnable=1\r\nFile=C:\\x.exe\r\n"
+        "[Advanced]\r\nHandlename=Notepad\r\n");
+    e2e::check(!app.checked(Ctl::cbxStart), "Start with Windows unticked");
+    e2e::check(e2e::text(app.control(Ctl::spnDelay)) == "2000", "hexadecimal delay",
+               e2e::text(app.control(Ctl::spnDelay)));
+    e2e::check(e2e::text(app.control(Ctl::spnScan)) == "1000", "a scan interval that is no number: the default",
+               e2e::text(app.control(Ctl::spnScan)));
+    e2e::check(e2e::text(app.control(Ctl::spnFlashing)) == "4000", "flashing interval");
+    e2e::check(app.checked(Ctl::cbxFlshpatCaps) && !app.checked(Ctl::cbxFlshpatNum) &&
+                   app.checked(Ctl::cbxFlshpatScr),
+               "pattern: yes is the default (ticked), 0 unticked, 2 ticked");
+    e2e::check(!app.checked(Ctl::rbnMinimise) && app.checked(Ctl::rbnClose) && !app.checked(Ctl::rbnNothing),
+               "Minimise=1 and Close=1: Close selected");
+    e2e::check(app.checked(Ctl::cbxEnable), "program Enable ticked");
+    e2e::check(e2e::text(app.control(Ctl::txtFile)) == "C:\\x.exe", "program path",
+               e2e::text(app.control(Ctl::txtFile)));
+    e2e::check(e2e::iniValue(app.iniPath(), "Actions", "File") == "C:\\x.exe", "the file still holds the path");
+    e2e::check(e2e::text(app.control(Ctl::lblClassname)) == "Notepad", "class name",
+               e2e::text(app.control(Ctl::lblClassname)));
+}
+
+E2E_CASE(class_name_missing_is_the_default_class_and_empty_stays_empty) {
+    {
+        e2e::App app;
+        e2e::check(e2e::text(app.control(Ctl::lblClassname)) == "IMWindowClass", "no file: IMWindowClass",
+                   e2e::text(app.control(Ctl::lblClassname)));
+        e2e::check(e2e::text(app.control(Ctl::spnDelay)) == "1000", "no file: the delay box shows 1000");
+        e2e::check(!exists(app.iniPath()), "start-up creates no settings file");
+    }
+    e2e::App app("[Advanced]\r\nHandlename=\r\n");
+    e2e::check(e2e::text(app.control(Ctl::lblClassname)).empty(), "Handlename= present but empty stays empty",
+               e2e::text(app.control(Ctl::lblClassname)));
+}
+
+E2E_CASE(set_buttons_write_the_file) {
+    e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
+    app.click(Ctl::cbxFlshpatNum);
+    app.click(Ctl::btnFlshpatSet);
+    const std::string ini = app.iniPath();
+    e2e::check(e2e::iniValue(ini, "FlashingPat", "Caps") == "1" && e2e::iniValue(ini, "FlashingPat", "Num") == "0" &&
+                   e2e::iniValue(ini, "FlashingPat", "Scr") == "1",
+               "flashing pattern Set stores Caps=1 Num=0 Scr=1");
+    app.setText(Ctl::spnDelay, "5000");
+    app.click(Ctl::btnInitSet);
+    e2e::check(e2e::iniValue(ini, "Timers", "DelayValue") == "5000", "initial delay Set stores 5000",
+               e2e::iniValue(ini, "Timers", "DelayValue"));
+    app.setText(Ctl::spnFlashing, "10001");
+    app.postClick(Ctl::btnFlashSet);
+    HWND box = app.waitBox("Error");
+    e2e::check(box && e2e::App::boxText(box) ==
+                          "This value is too high. Anything between 1000 and 10000 is acceptable.",
+               "flashing interval 10001 is refused", box ? e2e::App::boxText(box) : "no box");
+    if (box) e2e::App::answer(box, IDOK);
+    e2e::waitFor([&] { return !app.findOwn("#32770"); }, 3000);
+    e2e::check(e2e::iniValue(ini, "Lighting", "LightingInterval") == "<missing>", "and nothing is stored");
+}
+
+E2E_CASE(refused_write_shows_the_exception_box_and_close_still_ends) {
+    e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
+    // A directory where the file should be: every write is refused, even for an administrator.
+    DeleteFileA(app.iniPath().c_str());
+    CreateDirectoryA(app.iniPath().c_str(), nullptr);
+    app.postClick(Ctl::btnFlshpatSet);
+    HWND box = app.waitBox("Vigilamp Rizu!");
+    const std::string expected = "Unable to write to " + app.iniPath() + ".";
+    const std::string shown = box ? e2e::App::boxText(box) : "no box";
+    e2e::check(shown == expected, "the exception box names the file", shown);
+    if (box) e2e::App::answer(box, IDOK);
+    e2e::waitFor([&] { return !app.findOwn("#32770"); }, 3000);
+    PostMessageA(app.main(), WM_CLOSE, 0, 0);
+    box = app.waitBox("Vigilamp Rizu!");
+    e2e::check(box != nullptr, "closing shows the refused DisableStat store");
+    if (box) e2e::App::answer(box, IDOK);
+    e2e::check(app.waitExit(5000), "and the program still ends");
+    RemoveDirectoryA(app.iniPath().c_str());
+}
+
+E2E_CASE(run_value_follows_the_start_with_windows_box) {
+    e2e::App app;
+    e2e::check(app.checked(Ctl::cbxStart), "no file: Start with Windows ticked");
+    const std::string registered = e2e::machineValue(kRunKey, "Vigilamp Rizu");
+    e2e::check(registered == app.exePath(), "registered with the executable's path",
+               registered);
+    app.click(Ctl::cbxStart);
+    e2e::check(e2e::machineValue(kRunKey, "Vigilamp Rizu") == "<missing>", "unticking removes the value");
+    e2e::check(e2e::iniValue(app.iniPath(), "Status", "StartWithWindows") == "0", "and stores StartWithWindows=0");
+    app.click(Ctl::cbxStart);
+    e2e::check(e2e::machineValue(kRunKey, "Vigilamp Rizu") != "<missing>", "ticking registers again");
+    e2e::check(e2e::iniValue(app.iniPath(), "Status", "StartWithWindows") == "1", "and stores StartWithWindows=1");
+    app.click(Ctl::cbxStart);
+}
+
+E2E_CASE(stored_start_with_windows_off_removes_the_value_at_start_up) {
+    {
+        e2e::App first;  // leaves the value registered
+    }
+    e2e::check(e2e::machineValue(kRunKey, "Vigilamp Rizu") != "<missing>", "a first start registered");
+    e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
+    e2e::check(!app.checked(Ctl::cbxStart), "the box stays unticked");
+    e2e::check(e2e::machineValue(kRunKey, "Vigilamp Rizu") == "<missing>", "start-up removed the value");
 }

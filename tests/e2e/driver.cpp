@@ -161,6 +161,24 @@ COLORREF pixel(HWND window, int x, int y) {
     return c;
 }
 
+std::string iniValue(const std::string& path, const char* section, const char* key) {
+    char value[2048] = "";
+    GetPrivateProfileStringA(section, key, "<missing>", value, sizeof value, path.c_str());
+    return value;
+}
+
+std::string machineValue(const char* key, const char* name) {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
+        return "<missing>";
+    char data[1024] = "";
+    DWORD size = sizeof data - 1, type = 0;
+    const LONG read = RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(handle);
+    if (read != ERROR_SUCCESS) return "<missing>";
+    return type == REG_SZ ? std::string(data) : "<not a string>";
+}
+
 std::string here() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -228,6 +246,7 @@ HWND App::control(vr::Ctl id) const {
 }
 
 void App::click(vr::Ctl id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+void App::postClick(vr::Ctl id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
 void App::post(vr::Cmd command) const { PostMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
 void App::send(vr::Cmd command) const { SendMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
 

@@ -41,6 +41,12 @@ public:
     HWND findOwn(const char* cls, const char* title = nullptr) const;
 
     void click(vr::Ctl id) const;           // BM_CLICK on a control: returns when the handler has
+    void postClick(vr::Ctl id) const;       // BM_CLICK posted: for a click whose handler opens a modal box
+    bool checked(vr::Ctl id) const { return SendMessageA(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void setText(vr::Ctl id, const char* text) const {
+        SendMessageA(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    std::string exePath() const { return folder_ + "\\vigilamp.exe"; }
     void post(vr::Cmd command) const;       // a menu command, posted (it may open a modal box)
     void send(vr::Cmd command) const;
     std::string status() const { return text(control(vr::Ctl::lblStatus)); }
@@ -76,6 +82,11 @@ private:
 void screenshot(HWND window, const std::string& name);
 // The colour the screen shows at a point of a window's client area.
 COLORREF pixel(HWND window, int x, int y);
+// A key of a profile file as GetPrivateProfileStringA reads it; "<missing>" when it is not there.
+std::string iniValue(const std::string& path, const char* section, const char* key);
+
+// The data of a string value under HKEY_LOCAL_MACHINE in the 64-bit view; "<missing>" when it is not there.
+std::string machineValue(const char* key, const char* name);
 
 // The folder of the driver, where vigilamp.exe and the helpers lie.
 std::string here();

@@ -1,10 +1,12 @@
 // Fakes of every port: each has knobs for what the platform "says" and a record of what the core did.
 #pragma once
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -126,6 +128,79 @@ public:
     void exception(const std::string& text) override { shown.push_back({"exception", text}); }
 };
 
+// A settings file in memory. Keys are looked up as the platform does, without regard to letter case.
+class Profile : public ProfileFile {
+public:
+    struct Entry {
+        std::string section, key, value;
+    };
+    struct Write {
+        std::string section, key, value;
+        bool refused;
+        bool operator==(const Write&) const = default;
+    };
+    std::string where = "C:\\Program Files\\Vigilamp\\vigilamp.ini";
+    bool refuse = false;         // every write is refused, as for a read-only file or folder
+    std::vector<Write> writes;   // every write attempted, in order
+
+    void set(const std::string& section, const std::string& key, const std::string& value) {
+        contents[lower(section) + "\n" + lower(key)] = value;
+    }
+    std::optional<std::string> get(const std::string& section, const std::string& key) const {
+        const auto it = contents.find(lower(section) + "\n" + lower(key));
+        if (it == contents.end()) return std::nullopt;
+        return it->second;
+    }
+
+    std::optional<std::string> read(const std::string& section, const std::string& key) override {
+        return get(section, key);
+    }
+    bool write(const std::string& section, const std::string& key, const std::string& value) override {
+        writes.push_back({section, key, value, refuse});
+        if (refuse) return false;
+        set(section, key, value);
+        return true;
+    }
+    std::string path() override { return where; }
+
+private:
+    static std::string lower(std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    }
+    std::map<std::string, std::string> contents;
+};
+
+// The per-machine Run key.
+class RunKey : public vr::RunKey {
+public:
+    bool canOpen = true;     // false: the user lacks the rights to open the key
+    bool failWrite = false;  // the key opens but the write is refused
+    std::map<std::string, std::string> values;
+    struct Call {
+        std::string op, name, data;  // op: "set" or "delete"; only calls that opened the key are logged
+        bool operator==(const Call&) const = default;
+    };
+    std::vector<Call> calls;
+    int attempts = 0;  // every call, opened or not
+
+    Result setValue(const std::string& name, const std::string& data) override {
+        ++attempts;
+        if (!canOpen) return Result::notOpened;
+        calls.push_back({"set", name, data});
+        if (failWrite) return Result::failed;
+        values[name] = data;
+        return Result::done;
+    }
+    Result deleteValue(const std::string& name) override {
+        ++attempts;
+        if (!canOpen) return Result::notOpened;
+        calls.push_back({"delete", name, ""});
+        values.erase(name);
+        return Result::done;
+    }
+};
+
 // The main window's controls with their design-time values, taken from the layout tables.
 class View : public vr::View {
 public:
@@ -136,6 +211,7 @@ public:
     Page shownPage = Page::Status;
     int pageChanges = 0;
     bool visible = false, terminated = false;
+    std::vector<Ctl> changes;  // every setChecked and setText, in order
 
     View() {
         for (const PageTable& table : pageTables())
@@ -147,9 +223,15 @@ public:
             }
     }
     bool checked(Ctl c) override { return checks.at(c); }
-    void setChecked(Ctl c, bool on) override { checks.at(c) = on; }
+    void setChecked(Ctl c, bool on) override {
+        checks.at(c) = on;
+        changes.push_back(c);
+    }
     std::string text(Ctl c) override { return texts.at(c); }
-    void setText(Ctl c, const std::string& t) override { texts.at(c) = t; }
+    void setText(Ctl c, const std::string& t) override {
+        texts.at(c) = t;
+        changes.push_back(c);
+    }
     bool enabled(Ctl c) override { return enables.at(c); }
     void setEnabled(Ctl c, bool on) override { enables.at(c) = on; }
     TVrLed& led(Ctl c) override { return leds.at(c); }

@@ -1,10 +1,27 @@
 // The main form wired to fakes of every port, created as at start-up, with a message loop that settles the
 // keyboard before each tick as the real one does.
 #pragma once
+#include <functional>
+#include <vector>
+
 #include "fakes/fakes.h"
 #include "ui/main_form.h"
 
 namespace vr::fake {
+
+// The contents of a settings file as the rig finds it at start-up.
+using Ini = std::vector<Profile::Entry>;
+
+// A file that loads the controls' design-time values: the delay of 10000 ms, no pattern box ticked, "Start
+// with Windows" unticked and the class "IMWindowClass". Tests of other behaviour start from it so that their
+// timings and lights read as the design does.
+inline Ini designTimeIni() {
+    return {{"Status", "StartWithWindows", "0"}, {"Timers", "DelayValue", "10000"},
+            {"FlashingPat", "Caps", "0"},         {"FlashingPat", "Num", "0"},
+            {"FlashingPat", "Scr", "0"},          {"Advanced", "Handlename", "IMWindowClass"}};
+}
+
+inline constexpr const char* kExecutable = "C:\\Program Files\\Vigilamp\\vigilamp.exe";
 
 struct Rig {
     Timers timers;
@@ -12,9 +29,16 @@ struct Rig {
     Windows windows;
     Keyboard keyboard;
     Dialogs dialogs;
-    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs}};
+    Profile profile;
+    RunKey runKey;
+    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, kExecutable}};
 
-    Rig() {
+    // Starts with no settings file.
+    Rig() : Rig(Ini{}) {}
+    // Starts with that file; prepare sets the other fakes' knobs before start-up.
+    explicit Rig(const Ini& ini, const std::function<void(Rig&)>& prepare = {}) {
+        for (const auto& e : ini) profile.set(e.section, e.key, e.value);
+        if (prepare) prepare(*this);
         timers.onTick = [this](int id) {
             keyboard.settle();
             form.timer(id);
@@ -29,6 +53,11 @@ struct Rig {
     void menu(Cmd c) {
         keyboard.settle();
         form.command(static_cast<int>(c));
+    }
+    // The user clicks a check box: it toggles, then its click handling runs.
+    void toggle(Ctl box) {
+        view.checks.at(box) = !view.checks.at(box);
+        click(box);
     }
     std::string status() { return view.texts.at(Ctl::lblStatus); }
     bool lightsOff() { return !keyboard.on(20) && !keyboard.on(144) && !keyboard.on(145); }

@@ -17,7 +17,7 @@ TEST(ExceptionText, AddsAFullStopOnlyAfterACharacterThatSortsAboveIt) {
 }
 
 struct MainFormTest : ::testing::Test {
-    fake::Rig rig;
+    fake::Rig rig{fake::designTimeIni()};
 };
 
 TEST_F(MainFormTest, StartUpShowsNothingStartsNoWatchAndGivesTheTimersTheSpinValues) {

@@ -7,7 +7,7 @@ namespace vr {
 namespace {
 
 struct StatusLightsTest : ::testing::Test {
-    fake::Rig rig;
+    fake::Rig rig{fake::designTimeIni()};
     TVrLed& caps = rig.view.leds.at(Ctl::ledStatCaps);
     TVrLed& num = rig.view.leds.at(Ctl::ledStatNum);
     TVrLed& scroll = rig.view.leds.at(Ctl::ledStatScr);
@@ -65,7 +65,7 @@ TEST_F(StatusLightsTest, TheLightsFollowAFlashingAlert) {
     rig.view.checks[Ctl::cbxFlshpatScr] = true;
     rig.click(Ctl::btnExecute);
     std::vector<bool> seen;
-    rig.timers.advance(11000);
+    rig.timers.advance(11500);  // sample half-way between flashes (at 12000, 13000, ...)
     for (int i = 0; i < 4; ++i) {
         rig.timers.advance(1000);
         seen.push_back(scroll.Active());
@@ -87,6 +87,22 @@ TEST(Led, SettingActiveToItsPresentValueRedrawsNothing) {
     led.setHigh(0x00FF00);
     EXPECT_EQ(redraws, 2);  // a new colour shows at once
     EXPECT_EQ(led.face(), 0x00FF00u);
+}
+
+}  // namespace
+}  // namespace vr
+
+namespace vr {
+namespace {
+
+TEST(StatusLightsAtStartUp, AStoredDisableStatStartsThemMaroonWithNoMirror) {
+    fake::Rig rig{{{"Status", "DisableStat", "1"}}};
+    rig.keyboard.keys[20] = 1;
+    rig.timers.advance(2000);
+    EXPECT_TRUE(rig.view.checks.at(Ctl::cbxDisableStat));
+    EXPECT_FALSE(rig.form.tmrStatus.enabled());
+    EXPECT_FALSE(rig.view.leds.at(Ctl::ledStatCaps).Active());
+    EXPECT_EQ(rig.view.leds.at(Ctl::ledStatCaps).palette().Low, 0x000080u);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace vr {
 namespace {
 
 struct WatchCycleTest : ::testing::Test {
-    fake::Rig rig;
+    fake::Rig rig{fake::designTimeIni()};
     WatchCycle& watch = rig.form.watch;
     void SetUp() override { rig.windows.open.insert("IMWindowClass"); }
     bool alerting() { return watch.tmrFlash.enabled(); }
@@ -138,12 +138,15 @@ TEST_F(WatchCycleTest, TheScanReadsTheTargetClassAfreshAtEveryTick) {
 }
 
 TEST_F(WatchCycleTest, AnIntervalOfZeroNeverTicks) {
-    rig.view.texts[Ctl::spnScan] = "0";
-    rig.form.FormCreate();
-    rig.click(Ctl::btnExecute);
-    rig.timers.advance(100000);
-    EXPECT_TRUE(rig.windows.lookups.empty());
-    EXPECT_TRUE(watch.tmrSearch.enabled());
+    // Start-up gives the scan timer the loaded value unchecked.
+    fake::Ini ini = fake::designTimeIni();
+    ini.push_back({"Timers", "ScanInterval", "0"});
+    fake::Rig zero{ini};
+    zero.windows.open.insert("IMWindowClass");
+    zero.click(Ctl::btnExecute);
+    zero.timers.advance(100000);
+    EXPECT_TRUE(zero.windows.lookups.empty());
+    EXPECT_TRUE(zero.form.watch.tmrSearch.enabled());
 }
 
 TEST_F(WatchCycleTest, NoTimerLeftIsShownAndTheCommandEndsThere) {

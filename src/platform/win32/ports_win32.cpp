@@ -1,5 +1,6 @@
 #include "platform/win32/ports_win32.h"
 
+#include "settings/settings_file.h"
 #include "ui/main_form.h"
 
 namespace vr::win32 {
@@ -55,5 +56,66 @@ bool MessageDialogs::confirm(const std::string& text) {
 void MessageDialogs::error(const std::string& text) { show(owner_, text, "Error", MB_OK | MB_ICONERROR); }
 void MessageDialogs::warning(const std::string& text) { show(owner_, text, "Warning", MB_OK | MB_ICONWARNING); }
 void MessageDialogs::exception(const std::string& text) { show(owner_, text, kTitle, MB_OK | MB_ICONSTOP); }
+
+std::string modulePath() {
+    char path[261] = "";
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length < sizeof path ? length : 0);
+}
+
+IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(executable)) {}
+
+std::optional<std::string> IniProfile::read(const std::string& section, const std::string& key) {
+    // The profile API answers a missing key with the default it is given. Two different defaults tell a
+    // missing key from any value, since a stored value cannot equal both.
+    static constexpr const char* kMissing[] = {"\x01vigilamp:missing:1\x01", "\x02vigilamp:missing:2\x02"};
+    char value[2048];
+    for (const char* missing : kMissing) {
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), missing, value, sizeof value, path_.c_str());
+        if (lstrcmpA(value, missing) != 0) return std::string(value);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run key, opened (never created) with all access, and closed again whatever happens.
+class OpenRunKey {
+public:
+    OpenRunKey() {
+        opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    }
+    ~OpenRunKey() {
+        if (opened_) RegCloseKey(key_);
+    }
+    OpenRunKey(const OpenRunKey&) = delete;
+    OpenRunKey& operator=(const OpenRunKey&) = delete;
+    bool opened() const { return opened_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+    bool opened_ = false;
+};
+
+}  // namespace
+
+RunKey::Result MachineRunKey::setValue(const std::string& name, const std::string& data) {
+    OpenRunKey key;
+    if (!key.opened()) return Result::notOpened;
+    const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
+    const LONG written =
+        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, bytes, static_cast<DWORD>(data.size() + 1));
+    return written == ERROR_SUCCESS ? Result::done : Result::failed;
+}
+
+RunKey::Result MachineRunKey::deleteValue(const std::string& name) {
+    OpenRunKey key;
+    if (!key.opened()) return Result::notOpened;
+    RegDeleteValueA(key.get(), name.c_str());  // a value already absent is what was wanted
+    return Result::done;
+}
 
 }  // namespace vr::win32

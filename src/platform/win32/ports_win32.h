@@ -52,4 +52,28 @@ private:
     HWND owner_;
 };
 
+// The executable's full path, as GetModuleFileNameA gives it for the program's own module.
+std::string modulePath();
+
+// The settings file beside the executable, through the profile API: each call opens it for that one operation.
+class IniProfile final : public ProfileFile {
+public:
+    explicit IniProfile(const std::string& executable);
+    std::optional<std::string> read(const std::string& section, const std::string& key) override;
+    bool write(const std::string& section, const std::string& key, const std::string& value) override {
+        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
+    }
+    std::string path() override { return path_; }
+
+private:
+    std::string path_;
+};
+
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run, opened with KEY_ALL_ACCESS for each call.
+class MachineRunKey final : public RunKey {
+public:
+    Result setValue(const std::string& name, const std::string& data) override;
+    Result deleteValue(const std::string& name) override;
+};
+
 }  // namespace vr::win32

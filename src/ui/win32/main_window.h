@@ -63,6 +63,9 @@ private:
     SystemKeyboard keyboard_;
     TopLevelWindows windows_;
     std::unique_ptr<MessageDialogs> dialogs_;
+    std::string executable_ = modulePath();
+    IniProfile profile_{executable_};
+    MachineRunKey runKey_;
     std::optional<MainForm> form_;
 };
 

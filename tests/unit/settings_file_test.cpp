@@ -1,0 +1,115 @@
+// The key table, the file's path and the reads and stores with their defaults and conversions.
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+#include "settings/intervals.h"
+#include "settings/profile_value.h"
+#include "settings/settings_file.h"
+
+namespace vr {
+namespace {
+
+TEST(SettingsPath, ReplacesOnlyTheExtensionOfTheFileName) {
+    EXPECT_EQ(settingsPathFor("C:\\Program Files\\Vigilamp\\vigilamp.exe"),
+              "C:\\Program Files\\Vigilamp\\vigilamp.ini");
+    EXPECT_EQ(settingsPathFor("C:\\tools\\lamp.v2.EXE"), "C:\\tools\\lamp.v2.ini");
+    // A dot in a folder name is no extension of the file.
+    EXPECT_EQ(settingsPathFor("C:\\my.tools\\lamp"), "C:\\my.tools\\lamp.ini");
+    EXPECT_EQ(settingsPathFor("C:lamp"), "C:lamp.ini");
+}
+
+TEST(SettingKeys, EveryIntervalIsStoredUnderItsTableKeyFromItsOwnSpinEdit) {
+    for (const IntervalSetting& interval : kIntervals) {
+        const SettingKey& key = settingNamed(interval.key);
+        EXPECT_STREQ(key.section, interval.section) << interval.key;
+        EXPECT_EQ(key.control, interval.spin) << interval.key;
+        EXPECT_EQ(key.type, ValueType::Integer) << interval.key;
+    }
+    EXPECT_THROW(settingNamed("Delay"), std::out_of_range);
+}
+
+TEST(SettingKeys, DefaultsAreValuesTheirTypeCanRead) {
+    fake::View view;
+    for (const SettingKey& key : kSettings) {
+        ASSERT_NO_THROW(view.text(key.control)) << key.name << " names a control that does not exist";
+        if (key.type == ValueType::Boolean) {
+            EXPECT_TRUE(std::string(key.fallback) == "0" || std::string(key.fallback) == "1") << key.name;
+        }
+        if (key.type == ValueType::Integer) {
+            EXPECT_NE(integerOr(key.fallback, -1), -1) << key.name;
+        }
+    }
+}
+
+struct SettingsFileTest : ::testing::Test {
+    fake::Profile profile;
+    SettingsFile file{profile};
+    const SettingKey& delay = setting(Key::DelayValue);
+    const SettingKey& caps = setting(Key::Caps);
+    const SettingKey& handle = setting(Key::Handlename);
+};
+
+TEST_F(SettingsFileTest, IntegersReadDecimalOrHexAndFallBackToTheDefaultOtherwise) {
+    EXPECT_EQ(file.integer(delay), 1000);  // missing
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"0x3E8", 1000}, {"$10", 16},          {" -5", -5},          {"abc", 1000},        {"", 1000},
+        {"12.5", 1000},  {"2147483647", 2147483647}, {"2147483648", 1000}, {"-2147483649", 1000},
+    };
+    for (auto [text, expected] : cases) {
+        profile.set("Timers", "DelayValue", text);
+        EXPECT_EQ(file.integer(delay), expected) << text;
+    }
+}
+
+TEST_F(SettingsFileTest, BooleansAreIntegersAndAnythingElseIsTheDefault) {
+    EXPECT_TRUE(file.boolean(caps));
+    const std::pair<const char*, bool> cases[] = {{"yes", true}, {"2", true}, {"0", false}, {"0x0", false},
+                                                  {"-1", true},  {"", true},  {"false", true}};
+    for (auto [text, expected] : cases) {
+        profile.set("FlashingPat", "Caps", text);
+        EXPECT_EQ(file.boolean(caps), expected) << text;
+    }
+    EXPECT_FALSE(file.boolean(setting(Key::DisableStat)));  // a default of false stays false
+}
+
+TEST_F(SettingsFileTest, AMissingClassNameIsTheDefaultClassWhileAnEmptyOneStaysEmpty) {
+    EXPECT_EQ(file.string(handle), "IMWindowClass");
+    profile.set("Advanced", "Handlename", "");
+    EXPECT_EQ(file.string(handle), "");
+    profile.set("Advanced", "Handlename", "Notepad");
+    EXPECT_EQ(file.string(handle), "Notepad");
+    EXPECT_EQ(file.string(setting(Key::File)), "");
+}
+
+TEST_F(SettingsFileTest, ARefusedStoreNamesTheFile) {
+    profile.refuse = true;
+    try {
+        file.store(caps, "1");
+        FAIL() << "a refused store must raise";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Unable to write to C:\\Program Files\\Vigilamp\\vigilamp.ini");
+    }
+}
+
+TEST_F(SettingsFileTest, StoresFromControlsWriteTheirTypesEncoding) {
+    fake::View view;
+    view.checks[Ctl::cbxFlshpatCaps] = true;
+    view.texts[Ctl::spnDelay] = " 0x7D0";
+    view.texts[Ctl::lblClassname] = "Some Class";
+    file.store(caps, view);
+    file.store(delay, view);
+    file.store(handle, view);
+    view.checks[Ctl::cbxFlshpatCaps] = false;
+    view.texts[Ctl::spnDelay] = "junk";
+    file.store(caps, view);
+    file.store(delay, view);  // text that is no integer stores the minimum
+    const std::vector<fake::Profile::Write> expected = {{"FlashingPat", "Caps", "1", false},
+                                                        {"Timers", "DelayValue", "2000", false},
+                                                        {"Advanced", "Handlename", "Some Class", false},
+                                                        {"FlashingPat", "Caps", "0", false},
+                                                        {"Timers", "DelayValue", "1000", false}};
+    EXPECT_EQ(profile.writes, expected);
+}
+
+}  // namespace
+}  // namespace vr
