@@ -181,7 +181,9 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     DWORD exStyle = 0;
     switch (row.kind) {
     case Kind::Label:
-        style |= SS_NOTIFY | (row.flags & Wrap ? SS_LEFT : SS_LEFTNOWORDWRAP) | (row.flags & RightAlign ? SS_RIGHT : 0);
+        style |= SS_NOTIFY | (row.flags & RightAlign ? SS_RIGHT
+                              : row.flags & Wrap     ? SS_LEFT
+                                                     : SS_LEFTNOWORDWRAP);
         break;
     case Kind::Group:
         cls = "BUTTON";
@@ -190,7 +192,10 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
         break;
     case Kind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
     case Kind::Check: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
-    case Kind::Radio: cls = "BUTTON"; style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0); break;
+    case Kind::Radio:
+        cls = "BUTTON";
+        style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0);
+        break;
     case Kind::Edit:
         cls = "EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
