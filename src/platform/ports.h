@@ -44,6 +44,16 @@ public:
     virtual void sysCommand(WindowHandle window, unsigned command) = 0;   // never blocks on a hung window
 };
 
+// Opening a document or starting a program the way the shell does (its verb, its file associations).
+class Shell {
+public:
+    enum class Show { minimized, maximized };
+    virtual ~Shell() = default;
+    // Fire and forget: the result is not reported. owner 0 opens with no owner window.
+    virtual void open(WindowHandle owner, const std::string& verb, const std::string& file,
+                      const std::string& parameters, const std::string& folder, Show show) = 0;
+};
+
 // Modal boxes. Each returns after the user has answered; timers keep ticking meanwhile.
 class Dialogs {
 public:

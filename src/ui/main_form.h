@@ -33,6 +33,7 @@ struct FormPorts {
     Dialogs& dialogs;
     ProfileFile& profile;
     RunKey& runKey;
+    Shell& shell;
     std::string executable;  // the program's own full path, as the platform gives it
 };
 

@@ -106,6 +106,20 @@ public:
     void sysCommand(WindowHandle window, unsigned command) override { commands.push_back({window, command}); }
 };
 
+class Shell : public vr::Shell {
+public:
+    struct Call {
+        WindowHandle owner;
+        std::string verb, file, parameters, folder;
+        Show show;
+    };
+    std::vector<Call> calls;
+    void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
+              const std::string& folder, Show show) override {
+        calls.push_back({owner, verb, file, parameters, folder, show});
+    }
+};
+
 class Dialogs : public vr::Dialogs {
 public:
     struct Box {

@@ -31,7 +31,8 @@ struct Rig {
     Dialogs dialogs;
     Profile profile;
     RunKey runKey;
-    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, kExecutable}};
+    Shell shell;
+    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, shell, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}

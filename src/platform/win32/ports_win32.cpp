@@ -1,5 +1,7 @@
 #include "platform/win32/ports_win32.h"
 
+#include <shellapi.h>
+
 #include "settings/settings_file.h"
 #include "ui/main_form.h"
 
@@ -16,6 +18,13 @@ void TopLevelWindows::sysCommand(WindowHandle window, unsigned command) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_SYSCOMMAND, command, 0, SMTO_ABORTIFHUNG, 1000,
                         &result);
+}
+
+void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
+                         const std::string& parameters, const std::string& folder, Show show) {
+    const auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    ShellExecuteA(reinterpret_cast<HWND>(owner), verb.c_str(), file.c_str(), orNull(parameters), orNull(folder),
+                  show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
 }
 
 namespace {

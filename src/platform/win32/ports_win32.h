@@ -39,6 +39,13 @@ public:
     void sysCommand(WindowHandle window, unsigned command) override;
 };
 
+// ShellExecuteA; empty parameters and folder are passed as null.
+class ShellLauncher final : public Shell {
+public:
+    void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
+              const std::string& folder, Show show) override;
+};
+
 // Modal message boxes owned by the main window, with the program's own button texts.
 class MessageDialogs final : public Dialogs {
 public:

@@ -66,6 +66,7 @@ private:
     std::string executable_ = modulePath();
     IniProfile profile_{executable_};
     MachineRunKey runKey_;
+    ShellLauncher shell_;
     std::optional<MainForm> form_;
 };
 
