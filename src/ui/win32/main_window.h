@@ -9,6 +9,7 @@
 
 #include "platform/win32/ports_win32.h"
 #include "ui/win32/backdrop.h"
+#include "ui/win32/widgets/menu_painter.h"
 #include "ui/layout.h"
 #include "ui/main_form.h"
 
@@ -58,6 +59,7 @@ private:
     std::map<Ctl, const ControlRow*> rows_;
     std::map<Ctl, TVrLed> leds_;
     std::unique_ptr<Backdrop> backdrop_;
+    std::unique_ptr<MenuPainter> menuPainter_;
 
     std::unique_ptr<WindowTimers> timers_;
     SystemKeyboard keyboard_;
