@@ -170,3 +170,63 @@ E2E_CASE(the_painted_menu_bar_works_from_the_keyboard) {
                    shownPage(app) == "Lighting",
                "Esc closes it and changes nothing");
 }
+
+namespace {
+
+// The system DPI for programs started while it lives (Wine reads it as a process starts, from the user's desktop
+// settings or else the configuration's fonts key); restored after.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi)
+        : values_{{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}} {
+        for (Value& v : values_) {
+            RegCreateKeyExA(v.root, v.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v.key, nullptr);
+            DWORD size = sizeof v.old;
+            v.had = RegQueryValueExA(v.key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&v.old), &size) == 0;
+            RegSetValueExA(v.key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        }
+    }
+    ~SystemDpi() {
+        for (Value& v : values_) {
+            if (v.had)
+                RegSetValueExA(v.key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.old), sizeof v.old);
+            else
+                RegDeleteValueA(v.key, "LogPixels");
+            RegCloseKey(v.key);
+        }
+    }
+
+private:
+    struct Value {
+        HKEY root;
+        const char* path;
+        HKEY key = nullptr;
+        DWORD old = 96;
+        bool had = false;
+    };
+    Value values_[2];
+};
+
+}  // namespace
+
+E2E_CASE(the_window_keeps_its_proportions_at_125_150_and_200_percent) {
+    for (int dpi : {120, 144, 192}) {
+        const SystemDpi system{DWORD(dpi)};
+        e2e::App app;
+        app.send(Cmd::ShowVigilamp1);
+        const std::string at = std::to_string(dpi * 100 / 96) + "%: ";
+        RECT client;
+        GetClientRect(app.main(), &client);
+        e2e::check(client.right == MulDiv(686, dpi, 96) && client.bottom == MulDiv(269, dpi, 96),
+                   at + "the client area scales", describe(client));
+        const RECT execute = inParent(app.control(Ctl::btnExecute));
+        e2e::check(execute.left == MulDiv(8, dpi, 96) && execute.top == MulDiv(156, dpi, 96) &&
+                       execute.right == MulDiv(83, dpi, 96) && execute.bottom == MulDiv(181, dpi, 96),
+                   at + "and so do the controls", describe(execute));
+        // The text grows with it: the label sized to its text is wider than at 96 dpi by about the scale.
+        const RECT title = inParent(app.control(Ctl::lblTitle));
+        e2e::check(title.right - title.left > MulDiv(180, dpi, 96), at + "and the fonts", describe(title));
+        e2e::waitFor([] { return false; }, 300);
+        e2e::screenshot(app.main(), "dpi-" + std::to_string(dpi));
+    }
+}
