@@ -124,6 +124,9 @@ E2E_CASE(tray_double_click_shows_the_main_window_in_front_where_it_was_hidden) {
 E2E_CASE(tray_right_click_opens_the_menu_at_the_pointer_and_its_items_work) {
     e2e::App app;
     HWND tray = trayWindow(app);
+    e2e::Target other("OtherProgramWindow", "Other program");
+    SetForegroundWindow(other.window());
+    e2e::waitFor([&] { return GetForegroundWindow() == other.window(); }, 2000);
     SetCursorPos(300, 400);
     mouse(tray, WM_RBUTTONUP);
     HWND menu = waitMenu(app);
@@ -137,6 +140,8 @@ E2E_CASE(tray_right_click_opens_the_menu_at_the_pointer_and_its_items_work) {
     e2e::screenshot(menu, "tray-menu");
     key(menu, VK_ESCAPE);
     e2e::check(menuClosed(app), "Escape closes it");
+    e2e::check(e2e::waitFor([&] { return GetForegroundWindow() == other.window(); }, 2000),
+               "and the window that was in front has the keyboard again");
     e2e::check(!IsWindowVisible(app.main()) && app.status() == "Vigilamp is idle.", "and runs nothing");
 
     struct Command {
