@@ -10,12 +10,19 @@ namespace {
 
 constexpr char kApplicationClass[] = "TApplication";
 
+// Whenever the application is minimised (by any means: the system, another program), its taskbar window is hidden
+// again, so no taskbar button is left behind.
+LRESULT CALLBACK applicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED) ShowWindow(window, SW_HIDE);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // The application's taskbar window: a hidden top-level window that owns the program's windows, so that while
 // it stays hidden the program has no taskbar button.
 HWND createApplicationWindow(HINSTANCE instance) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = applicationProc;
     wc.hInstance = instance;
     wc.lpszClassName = kApplicationClass;
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));

@@ -129,12 +129,19 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     timers_ = std::make_unique<WindowTimers>(window_);
     dialogs_ = std::make_unique<MessageDialogs>(window_);
     createControls(instance);
+    // The tray icon is added while the components are created, before FormCreate loads the settings.
+    mnuSystemTray_ = createTrayMenu();
+    sysTray_ = std::make_unique<TrayIconWindow>(instance, application, window_);
+    setUpSysTray(sysTray_->icon(), sysTray_->loadPicture(instance, 1), reinterpret_cast<MenuHandle>(mnuSystemTray_),
+                 [this] { form_->command(static_cast<int>(Cmd::ShowVigilamp1)); });
     form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, executable_});
     form_->create();
 }
 
 MainWindow::~MainWindow() {
     form_.reset();
+    sysTray_.reset();
+    DestroyMenu(mnuSystemTray_);
     DestroyWindow(window_);
     for (HFONT f : fonts_) DeleteObject(f);
 }
@@ -307,7 +314,7 @@ void MainWindow::showMain() {
                      work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         shownBefore_ = true;
     }
-    ShowWindow(window_, SW_SHOW);
+    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);  // minimised from outside: back as it was
     SetForegroundWindow(window_);
 }
 
@@ -338,6 +345,16 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         form_->close();
+        return 0;
+    case WM_SYSCOMMAND:
+        // Minimising puts the program away into the tray: the window hides and no taskbar button appears.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            hideMain();
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED) hideMain();
         return 0;
     case WM_ENDSESSION:
         if (wParam) form_->endSession();

@@ -9,6 +9,7 @@
 
 #include "platform/win32/ports_win32.h"
 #include "ui/win32/backdrop.h"
+#include "ui/win32/tray_icon.h"
 #include "ui/win32/widgets/menu_painter.h"
 #include "ui/layout.h"
 #include "ui/main_form.h"
@@ -70,6 +71,8 @@ private:
     MachineRunKey runKey_;
     ShellLauncher shell_;
     std::optional<MainForm> form_;
+    HMENU mnuSystemTray_ = nullptr;
+    std::unique_ptr<TrayIconWindow> sysTray_;
 };
 
 }  // namespace vr::win32
