@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/win32/ports_win32.h"
+#include "ui/win32/about_window.h"
 #include "ui/win32/backdrop.h"
 #include "ui/layout.h"
 #include "ui/main_form.h"
@@ -21,6 +22,7 @@ public:
     ~MainWindow() override;
 
     HWND handle() const { return window_; }
+    void setAbout(AboutWindow* about) { about_ = about; }  // created after the main window, as at start-up
 
     // View
     bool checked(Ctl control) override;
@@ -34,6 +36,9 @@ public:
     void showPage(Page page) override;
     void showMain() override;
     void hideMain() override;
+    void showAbout() override {
+        if (about_) about_->show();
+    }
     void terminate() override { PostQuitMessage(0); }
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,6 +63,7 @@ private:
     std::map<Ctl, const ControlRow*> rows_;
     std::map<Ctl, TVrLed> leds_;
     std::unique_ptr<Backdrop> backdrop_;
+    AboutWindow* about_ = nullptr;
 
     std::unique_ptr<WindowTimers> timers_;
     SystemKeyboard keyboard_;
