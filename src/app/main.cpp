@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "ui/main_form.h"
+#include "ui/win32/about_window.h"
 #include "ui/win32/main_window.h"
 
 namespace {
@@ -39,10 +40,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     const HWND application = createApplicationWindow(instance);  // hidden: the main window is not shown at start
     vr::win32::MainWindow main(instance, application);
+    vr::win32::AboutWindow about(instance, application);  // hidden until Help > About
+    main.setAbout(&about);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(main.handle(), &msg)) {
+        if (!IsDialogMessageA(main.handle(), &msg) && !IsDialogMessageA(about.handle(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

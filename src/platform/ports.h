@@ -107,6 +107,7 @@ public:
     virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
     virtual void showMain() = 0;           // hide, show and bring to the front
     virtual void hideMain() = 0;
+    virtual void showAbout() = 0;          // the one About window, shown where it was left and brought to the front
     virtual void terminate() = 0;          // ends the message loop after the current message
 };
 

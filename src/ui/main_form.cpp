@@ -67,8 +67,8 @@ void MainForm::command(int id) {
         case Cmd::Reset2:
         case Cmd::Reset3: return btnResetClick();
         case Cmd::ShowVigilamp1: return ShowVigilamp1Click();
-        case Cmd::VigilampDocumentation1:
-        case Cmd::About1: return;
+        case Cmd::VigilampDocumentation1: return;
+        case Cmd::About1: return About1Click();
         }
         click(static_cast<Ctl>(id));
     });

@@ -256,6 +256,8 @@ public:
     }
     void showMain() override { visible = true; }
     void hideMain() override { visible = false; }
+    int aboutShows = 0;
+    void showAbout() override { ++aboutShows; }
     void terminate() override { terminated = true; }
 };
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/win32/ports_win32.h"
+#include "ui/win32/about_window.h"
 #include "ui/win32/backdrop.h"
 #include "ui/win32/tray_icon.h"
 #include "ui/win32/widgets/menu_painter.h"
@@ -23,6 +24,7 @@ public:
     ~MainWindow() override;
 
     HWND handle() const { return window_; }
+    void setAbout(AboutWindow* about) { about_ = about; }  // created after the main window, as at start-up
 
     // View
     bool checked(Ctl control) override;
@@ -36,6 +38,9 @@ public:
     void showPage(Page page) override;
     void showMain() override;
     void hideMain() override;
+    void showAbout() override {
+        if (about_) about_->show();
+    }
     void terminate() override { PostQuitMessage(0); }
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -61,6 +66,7 @@ private:
     std::map<Ctl, TVrLed> leds_;
     std::unique_ptr<Backdrop> backdrop_;
     std::unique_ptr<MenuPainter> menuPainter_;
+    AboutWindow* about_ = nullptr;
 
     std::unique_ptr<WindowTimers> timers_;
     SystemKeyboard keyboard_;
