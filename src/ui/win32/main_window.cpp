@@ -118,7 +118,8 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     timers_ = std::make_unique<WindowTimers>(window_);
     dialogs_ = std::make_unique<MessageDialogs>(window_);
     createControls(instance);
-    form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, executable_});
+    form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, player_,
+                          executable_});
     form_->create();
 }
 
