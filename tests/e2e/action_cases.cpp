@@ -36,20 +36,22 @@ bool heldOpen(const std::string& path) {
     return false;
 }
 
+struct ItemSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK findVisibleItem(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<ItemSearch*>(param);
+    if (GetDlgCtrlID(window) != s->id || !IsWindowVisible(window)) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// A visible control of a dialog by its id, at any depth: the explorer style nests some of them.
 HWND dialogItem(HWND dialog, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } s{id, nullptr};
-    EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(w) != s->id || !IsWindowVisible(w)) return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    ItemSearch s{id, nullptr};
+    EnumChildWindows(dialog, findVisibleItem, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
