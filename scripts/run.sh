@@ -14,5 +14,5 @@ trap wine_stop EXIT
 wine_start win64
 echo "run: display $DISPLAY, Wine prefix $WINEPREFIX"
 mkdir -p "$root/build/run"
-cp "$root/build/x86_64/vigilamp.exe" "$root/build/run/"
+cp "$root/build/x86_64/vigilamp.exe" "$root/build/x86_64/vigilampairraid.mp3" "$root/build/run/"
 cd "$root/build/run" && $WINE vigilamp.exe

@@ -2,6 +2,7 @@
 // settings), then the message loop until the user exits.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "ui/main_form.h"
 #include "ui/win32/about_window.h"
@@ -32,11 +33,22 @@ HWND createApplicationWindow(HINSTANCE instance) {
                            0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
+// The user-interface thread's COM apartment, for the sound player and the shell's extensions; it outlives the
+// windows, whose components release their COM objects as they go.
+struct ComApartment {
+    ComApartment() : entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (entered) CoUninitialize();
+    }
+    const bool entered;
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    const ComApartment com;
 
     const HWND application = createApplicationWindow(instance);  // hidden: the main window is not shown at start
     vr::win32::MainWindow main(instance, application);

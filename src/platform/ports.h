@@ -56,6 +56,26 @@ public:
                       const std::string& parameters, const std::string& folder, Show show) = 0;
 };
 
+// The sound player: it plays on threads of its own and reports nothing back. Each failure the platform
+// returns is thrown as Error with a message that names the operation.
+class MediaPlayer {
+public:
+    virtual ~MediaPlayer() = default;
+    virtual void setUrl(const std::string& url) = 0;  // opens the file and starts playing it at once
+    virtual void stop() = 0;   // ends a sound that plays; nothing otherwise
+    virtual void close() = 0;  // releases the current media; a later setUrl plays again
+};
+
+// What an open-file dialog asks of the user. The dialog is the platform's explorer-style one, resizable.
+struct OpenFileRequest {
+    std::string filter;            // description|pattern pairs separated by '|'; the first pair shows first
+    std::string defaultExtension;  // appended to a typed name without one; empty for none
+    std::string initialFolder;     // passed unchanged, relative names included; empty for the platform's choice
+    bool mustExist = false;        // the folder and the file must exist
+    bool networkButton = true;     // the "Network..." button shows
+    bool readOnlyBox = false;      // the "Open as read-only" box shows
+};
+
 // Modal boxes. Each returns after the user has answered; timers keep ticking meanwhile.
 class Dialogs {
 public:
@@ -64,6 +84,8 @@ public:
     virtual void error(const std::string& text) = 0;    // "Error", error icon, OK
     virtual void warning(const std::string& text) = 0;  // "Warning", warning icon, OK
     virtual void exception(const std::string& text) = 0;  // the title caption, stop icon, OK
+    // The chosen file's full path, or nothing when the user cancels; a dialog that fails throws Error.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
 };
 
 // The settings file: a profile (INI) file at one path. Each call opens the file for that one operation; nothing

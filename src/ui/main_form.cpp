@@ -18,6 +18,9 @@ MainForm::MainForm(const FormPorts& ports)
       tmrStatus(ports.timers, static_cast<int>(TimerId::tmrStatus), 500),
       settings(ports.profile),
       view_(ports.view),
+      windows_(ports.windows),
+      shell_(ports.shell),
+      player_(ports.player),
       dialogs_(ports.dialogs),
       runKey_(ports.runKey),
       executable_(ports.executable) {}
@@ -85,6 +88,14 @@ void MainForm::click(Ctl control) {
     case Ctl::btnScanSet: return btnScanSetClick();
     case Ctl::btnFlashSet: return btnFlashSetClick();
     case Ctl::cbxStart: return cbxStartClick();
+    case Ctl::btnAction: return btnActionClick();
+    case Ctl::cbxEnable: return cbxEnableClick();
+    case Ctl::btnBrowse: return btnBrowseClick();
+    case Ctl::btnClear: return btnClearClick();
+    case Ctl::cbxAudEnable: return cbxAudEnableClick();
+    case Ctl::btnAudBrowse: return btnAudBrowseClick();
+    case Ctl::btnAudClear: return btnAudClearClick();
+    case Ctl::btnDefault: return btnDefaultClick();
     default: return;
     }
 }

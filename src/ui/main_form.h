@@ -34,6 +34,7 @@ struct FormPorts {
     ProfileFile& profile;
     RunKey& runKey;
     Shell& shell;
+    MediaPlayer& player;
     std::string executable;  // the program's own full path, as the platform gives it
 };
 
@@ -88,6 +89,16 @@ public:
     // only when the user asked for the change; at start-up it stays silent.
     void applyRegistration(bool userAsked);
 
+    // The Actions page (main_form_actions.cpp).
+    void btnActionClick();
+    void cbxEnableClick();
+    void btnBrowseClick();
+    void btnClearClick();
+    void cbxAudEnableClick();
+    void btnAudBrowseClick();
+    void btnAudClearClick();
+    void btnDefaultClick();
+
     TKeyLed ledLights;
     WatchCycle watch;
     Timer tmrStatus;  // mirrors the lock states on the status lights
@@ -95,7 +106,8 @@ public:
 
 private:
     void click(Ctl control);
-    void closePlayer() {}
+    // Releases the player at shutdown; a failure is shown and the caller goes on, so the program can always end.
+    void closePlayer();
     unsigned intervalOf(const IntervalSetting& setting);
     void checkAndApply(const IntervalSetting& setting);
     void loadKey(const SettingKey& key);
@@ -103,10 +115,13 @@ private:
     Timer& timerOf(TimerId id);
 
     // AlertActions: the program, the sound and the window action come here.
-    void run() override {}
-    void stopSound() override {}
+    void run() override;
+    void stopSound() override;
 
     View& view_;
+    Windows& windows_;
+    Shell& shell_;
+    MediaPlayer& player_;
     Dialogs& dialogs_;
     RunKey& runKey_;
     std::string executable_;

@@ -196,6 +196,8 @@ App::App(const std::string& ini) {
     CreateDirectoryA(folder_.c_str(), nullptr);
     const std::string exe = folder_ + "\\vigilamp.exe";
     CopyFileA((here() + "\\vigilamp.exe").c_str(), exe.c_str(), FALSE);
+    // Installed beside it, as the build and a release place it.
+    CopyFileA((here() + "\\vigilampairraid.mp3").c_str(), (folder_ + "\\vigilampairraid.mp3").c_str(), FALSE);
     if (!ini.empty()) {
         HANDLE f = CreateFileA(iniPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;

@@ -16,6 +16,12 @@
 
 namespace vr::fake {
 
+// One record across several fakes, for tests of the order in which the core reaches different ports.
+using Journal = std::vector<std::string>;
+inline void note(Journal* journal, const std::string& entry) {
+    if (journal) journal->push_back(entry);
+}
+
 // Timers over a clock that tests step forward explicitly. Like SetTimer, starting a running id restarts it.
 class Timers : public TimerHost {
 public:
@@ -98,12 +104,21 @@ public:
     std::set<std::string> open;  // classes of the windows that exist
     std::vector<std::string> lookups;
     std::vector<std::pair<WindowHandle, unsigned>> commands;
+    Journal* journal = nullptr;                     // "find:<class>", "command:<number>"
+    std::function<void(const std::string&)> found;  // runs after a lookup: windows may come and go here
 
+    static WindowHandle handleOf(const std::string& name) { return std::hash<std::string>{}(name) | 1; }
     WindowHandle findByClass(const std::string& name) override {
         lookups.push_back(name);
-        return open.count(name) ? std::hash<std::string>{}(name) | 1 : 0;
+        note(journal, "find:" + name);
+        const WindowHandle window = open.count(name) ? handleOf(name) : 0;
+        if (found) found(name);
+        return window;
     }
-    void sysCommand(WindowHandle window, unsigned command) override { commands.push_back({window, command}); }
+    void sysCommand(WindowHandle window, unsigned command) override {
+        commands.push_back({window, command});
+        note(journal, "command:" + std::to_string(command));
+    }
 };
 
 class Shell : public vr::Shell {
@@ -114,9 +129,11 @@ public:
         Show show;
     };
     std::vector<Call> calls;
+    Journal* journal = nullptr;  // "open:<file>"
     void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& folder, Show show) override {
         calls.push_back({owner, verb, file, parameters, folder, show});
+        note(journal, "open:" + file);
     }
 };
 
@@ -128,6 +145,9 @@ public:
     std::vector<Box> shown;
     std::deque<bool> answers;          // the user's answers to confirmations, Yes when none is left
     std::function<void()> whileOpen;   // runs while a confirmation is open (the nested message loop)
+    std::deque<std::optional<std::string>> files;  // the files chosen in open dialogs; cancelled when none left
+    std::vector<OpenFileRequest> requests;          // every open dialog shown, in order
+    std::string dialogFailure;                      // when set, an open dialog fails with this message
 
     bool confirm(const std::string& text) override {
         shown.push_back({"confirm", text});
@@ -140,6 +160,42 @@ public:
     void error(const std::string& text) override { shown.push_back({"error", text}); }
     void warning(const std::string& text) override { shown.push_back({"warning", text}); }
     void exception(const std::string& text) override { shown.push_back({"exception", text}); }
+    std::optional<std::string> openFile(const OpenFileRequest& request) override {
+        requests.push_back(request);
+        if (!dialogFailure.empty()) throw Error(dialogFailure);
+        if (files.empty()) return std::nullopt;
+        auto chosen = files.front();
+        files.pop_front();
+        return chosen;
+    }
+};
+
+// A sound player that records each call; a knob per operation makes it fail as the platform would.
+class MediaPlayer : public vr::MediaPlayer {
+public:
+    std::vector<std::string> calls;  // "url:<path>", "stop", "close", in order, failed ones included
+    std::string failUrl, failStop, failClose;  // when set, that operation throws Error with the message
+    std::optional<std::string> playing;        // the sound that plays now
+    Journal* journal = nullptr;                // the same entries as calls
+
+    void setUrl(const std::string& url) override {
+        calls.push_back("url:" + url);
+        note(journal, calls.back());
+        if (!failUrl.empty()) throw Error(failUrl);
+        playing = url;
+    }
+    void stop() override {
+        calls.push_back("stop");
+        note(journal, calls.back());
+        if (!failStop.empty()) throw Error(failStop);
+        playing.reset();
+    }
+    void close() override {
+        calls.push_back("close");
+        note(journal, calls.back());
+        if (!failClose.empty()) throw Error(failClose);
+        playing.reset();
+    }
 };
 
 // A settings file in memory. Keys are looked up as the platform does, without regard to letter case.

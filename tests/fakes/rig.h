@@ -32,13 +32,16 @@ struct Rig {
     Profile profile;
     RunKey runKey;
     Shell shell;
-    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, shell, kExecutable}};
+    MediaPlayer player;
+    Journal journal;  // the window lookups and commands, the shell and the player, in one order
+    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, shell, player, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}
     // Starts with that file; prepare sets the other fakes' knobs before start-up.
     explicit Rig(const Ini& ini, const std::function<void(Rig&)>& prepare = {}) {
         for (const auto& e : ini) profile.set(e.section, e.key, e.value);
+        windows.journal = shell.journal = player.journal = &journal;
         if (prepare) prepare(*this);
         timers.onTick = [this](int id) {
             keyboard.settle();

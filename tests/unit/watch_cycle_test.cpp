@@ -21,7 +21,8 @@ TEST_F(WatchCycleTest, ExecuteWithTheWindowOpenAlertsAfterDelayPlusScanInterval)
     EXPECT_TRUE(rig.windows.lookups.empty());
     EXPECT_TRUE(watch.tmrSearch.enabled());
     rig.timers.advance(1);
-    EXPECT_EQ(rig.windows.lookups, (std::vector<std::string>{"IMWindowClass"}));
+    // The scan found it, and the window action looked it up again.
+    EXPECT_EQ(rig.windows.lookups, (std::vector<std::string>{"IMWindowClass", "IMWindowClass"}));
     EXPECT_TRUE(alerting());
     EXPECT_FALSE(watch.tmrSearch.enabled());
     EXPECT_FALSE(watch.tmrDelay.enabled());

@@ -46,7 +46,7 @@ public:
               const std::string& folder, Show show) override;
 };
 
-// Modal message boxes owned by the main window, with the program's own button texts.
+// Modal message boxes and open dialogs owned by the main window, the boxes with the program's own button texts.
 class MessageDialogs final : public Dialogs {
 public:
     explicit MessageDialogs(HWND owner) : owner_(owner) {}
@@ -54,6 +54,7 @@ public:
     void error(const std::string& text) override;
     void warning(const std::string& text) override;
     void exception(const std::string& text) override;
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;  // in file_dialog.cpp
 
 private:
     HWND owner_;

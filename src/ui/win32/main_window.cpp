@@ -134,7 +134,8 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     sysTray_ = std::make_unique<TrayIconWindow>(instance, application, window_);
     setUpSysTray(sysTray_->icon(), sysTray_->loadPicture(instance, 1), reinterpret_cast<MenuHandle>(mnuSystemTray_),
                  [this] { form_->command(static_cast<int>(Cmd::ShowVigilamp1)); });
-    form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, executable_});
+    form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, player_,
+                          executable_});
     form_->create();
 }
 

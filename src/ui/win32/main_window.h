@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/win32/media_player.h"
 #include "platform/win32/ports_win32.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/backdrop.h"
@@ -76,6 +77,7 @@ private:
     IniProfile profile_{executable_};
     MachineRunKey runKey_;
     ShellLauncher shell_;
+    SoundPlayer player_;
     std::optional<MainForm> form_;
     HMENU mnuSystemTray_ = nullptr;
     std::unique_ptr<TrayIconWindow> sysTray_;
