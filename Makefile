@@ -2,11 +2,12 @@
 # missing, builds every preset, runs the unit tests and then the end-to-end suite.
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build native i686 x86_64 unit e2e fuzz test run clean
+.PHONY: help deps build native i686 x86_64 unit e2e fuzz bench test run clean
 
 help:
 	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
 	@echo "make test  - install what is missing, build all presets, run unit and end-to-end tests"
+	@echo "make bench - print the benchmark's figures (make fuzz, make dist: fuzzing at length, the packages)"
 
 deps:
 	@scripts/deps.sh
@@ -24,6 +25,10 @@ unit: native
 
 e2e: i686 x86_64
 	@scripts/e2e.sh
+
+# Figures, not pass or fail: make bench BENCH_SECONDS=60
+bench: deps
+	@scripts/bench.sh $${BENCH_SECONDS:-60}
 
 # Longer fuzzing on demand: make fuzz FUZZ_SECONDS=600
 fuzz: deps

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The benchmark: builds both targets, then prints figures measured under Wine, each beside a baseline that does
+# the least possible (bench/bare.cpp), and the executables' sizes. Nothing fails on a time.
+# Usage: scripts/bench.sh [seconds of each idle measurement, default 60]
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+idle=${1:-60}
+for t in i686 x86_64; do
+  cmake --preset mingw-$t >/dev/null && cmake --build --preset mingw-$t >/dev/null || exit 1
+done
+cmake --build --preset mingw-x86_64 --target bench bench_bare >/dev/null || exit 1
+
+. scripts/wine.sh
+run=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-bench.XXXXXX")
+cleanup() { wine_stop; rm -rf "$run"; }
+trap cleanup EXIT
+cp build/x86_64/{vigilamp,bench,bare}.exe "$run"/
+wine_start win64
+quiet() { tr -d '\r' | grep -v '^[a-z0-9]*:\(err\|fixme\|warn\)'; }
+row() {  # what value baseline unit target
+  awk -v w="$1" -v v="$2" -v b="$3" -v u="$4" -v t="$5" \
+    'BEGIN { printf "%-44s %10.3f %-3s  baseline %10.3f %-3s  ratio %5.2f   %s\n", w, v, u, b, u, (b > 0 ? v / b : 0), t }'
+}
+
+echo "== bench (x86_64 under Wine; idle cost over $idle s)"
+$WINE "$run/bench.exe" 2>&1 | quiet
+
+# CPU time in ms of every thread of a process, from the scheduler's own account (nanoseconds).
+cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.3f", s / 1e6 }'; }
+# Private memory in MiB: the pages only this process maps.
+private_mib() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { printf "%.3f", s / 1024 }' /proc/"$1"/smaps_rollup; }
+
+measure() {  # label scanning(0|1) target
+  printf '[Status]\r\nStartWithWindows=0\r\n' > "$run/vigilamp.ini"
+  ((${2})) && printf '[Timers]\r\nDelayValue=1\r\nScanInterval=1000\r\n' >> "$run/vigilamp.ini"
+  # Wine's loader becomes the program itself, so $! is the program's Linux process.
+  local ours bare
+  cd "$run"
+  $WINE vigilamp.exe >/dev/null 2>&1 &
+  ours=$!
+  $WINE bare.exe $( ((${2})) && echo scan) >/dev/null 2>&1 &
+  bare=$!
+  cd "$root"
+  sleep 3
+  ((${2})) && $WINE "$run/bench.exe" execute >/dev/null 2>&1
+  sleep 1
+  local o0 b0
+  o0=$(cpu_ms "$ours"); b0=$(cpu_ms "$bare")
+  sleep "$idle"
+  row "$1" "$(echo "$(cpu_ms "$ours") $o0" | awk '{ print $1 - $2 }')" \
+    "$(echo "$(cpu_ms "$bare") $b0" | awk '{ print $1 - $2 }')" ms "$3"
+  ((${2})) || row "private memory" "$(private_mib "$ours")" "$(private_mib "$bare")" MiB ""
+  kill "$ours" "$bare" 2>/dev/null
+  wait "$ours" "$bare" 2>/dev/null
+}
+measure "CPU while idle and hidden" 0 "target: within 1.2x"
+measure "CPU while scanning at 1000 ms" 1 "target: within 1.2x"
+
+for t in i686 x86_64; do
+  kib=$(awk -v s="$(stat -c %s build/$t/vigilamp.exe)" 'BEGIN { printf "%.1f", s / 1024 }')
+  printf '%-44s %10s KiB%s\n' "exe size $t" "$kib" \
+    "$([ $t = i686 ] && echo '   target: under 1 MiB with libjpeg-turbo and zlib inside')"
+done
