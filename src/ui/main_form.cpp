@@ -20,6 +20,8 @@ MainForm::MainForm(const FormPorts& ports)
       view_(ports.view),
       dialogs_(ports.dialogs),
       runKey_(ports.runKey),
+      windows_(ports.windows),
+      shell_(ports.shell),
       executable_(ports.executable) {}
 
 void MainForm::create() {
@@ -67,7 +69,7 @@ void MainForm::command(int id) {
         case Cmd::Reset2:
         case Cmd::Reset3: return btnResetClick();
         case Cmd::ShowVigilamp1: return ShowVigilamp1Click();
-        case Cmd::VigilampDocumentation1:
+        case Cmd::VigilampDocumentation1: return VigilampDocumentation1Click();
         case Cmd::About1: return;
         }
         click(static_cast<Ctl>(id));
@@ -85,6 +87,12 @@ void MainForm::click(Ctl control) {
     case Ctl::btnScanSet: return btnScanSetClick();
     case Ctl::btnFlashSet: return btnFlashSetClick();
     case Ctl::cbxStart: return cbxStartClick();
+    case Ctl::cbxEnableAdvanced: return cbxEnableAdvancedClick();
+    case Ctl::btnScan: return btnScanClick();
+    case Ctl::lsbHandles: return lsbHandlesClick();
+    case Ctl::btnSet: return btnSetClick();
+    case Ctl::lblWarning: return lblWarningClick();
+    case Ctl::lblURL: return lblURLClick();
     default: return;
     }
 }

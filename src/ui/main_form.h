@@ -16,6 +16,11 @@ namespace vr {
 
 inline constexpr const char* kTitle = "Vigilamp Rizu!";
 inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
+inline constexpr const char* kDefaultClass = "IMWindowClass";  // the messenger's conversation window
+inline constexpr const char* kAdvancedWarning =
+    "Use with caution!\r\nThis feature is very powerful and choosing the wrong handle may cause your system to "
+    "crash.\r\nPlease take note of this.";
+inline constexpr const char* kManualName = "manual.mht";  // the user manual, beside the executable
 
 // The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
 inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
@@ -87,6 +92,18 @@ public:
     // only when the user asked for the change; at start-up it stays silent.
     void applyRegistration(bool userAsked);
 
+    // The window survey of the Advanced page (main_form_survey.cpp). The target class lives only in
+    // lblClassname's caption.
+    void cbxEnableAdvancedClick();
+    void btnScanClick();
+    void lsbHandlesClick();
+    void btnSetClick();
+    void lblWarningClick();
+
+    // The help links (main_form_help.cpp).
+    void VigilampDocumentation1Click();
+    void lblURLClick();
+
     TKeyLed ledLights;
     WatchCycle watch;
     Timer tmrStatus;  // mirrors the lock states on the status lights
@@ -108,6 +125,8 @@ private:
     View& view_;
     Dialogs& dialogs_;
     RunKey& runKey_;
+    Windows& windows_;
+    Shell& shell_;
     std::string executable_;
     bool loading_ = false;  // the settings load is setting the controls, not the user
 };

@@ -20,6 +20,43 @@ void TopLevelWindows::sysCommand(WindowHandle window, unsigned command) {
                         &result);
 }
 
+namespace {
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
+    // A window that does not answer within a second, or at once when it has been hung for a while, counts as
+    // untitled: one hung program must not freeze the survey.
+    char title[Windows::kTitleChars + 1] = "";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG,
+                             1000, &copied))
+        title[0] = '\0';
+    title[Windows::kTitleChars] = '\0';  // a reply need not end in a NUL
+    reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back({reinterpret_cast<WindowHandle>(window), title});
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
+    std::vector<TopLevelWindow> windows;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {
+    char name[kClassChars + 1] = "";
+    const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
+    if (length <= 0) return std::nullopt;
+    return std::string(name, static_cast<std::size_t>(length));
+}
+
+std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &process);
+    if (thread == 0) return std::nullopt;
+    return WindowOwner{process, thread};
+}
+
 void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& folder, Show show) {
     const auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };

@@ -272,6 +272,22 @@ bool MainWindow::enabled(Ctl control) { return IsWindowEnabled(item(control)) !=
 
 void MainWindow::setEnabled(Ctl control, bool on) { EnableWindow(item(control), on); }
 
+void MainWindow::clearItems(Ctl list) { SendMessageA(item(list), LB_RESETCONTENT, 0, 0); }
+
+void MainWindow::addItem(Ctl list, const std::string& text, WindowHandle data) {
+    HWND box = item(list);
+    const LRESULT index = SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (index < 0) throw Error("Unable to add \"" + text + "\" to the list");
+    SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data));
+}
+
+int MainWindow::selectedItem(Ctl list) { return static_cast<int>(SendMessageA(item(list), LB_GETCURSEL, 0, 0)); }
+
+WindowHandle MainWindow::itemData(Ctl list, int index) {
+    const LRESULT data = SendMessageA(item(list), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data == LB_ERR ? 0 : static_cast<WindowHandle>(data);
+}
+
 void MainWindow::showPage(Page page) {
     const HWND focus = GetFocus();
     const bool focusInNotebook = focus && IsChild(notebook_, focus);
