@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "settings/settings_file.h"
 #include "ui/main_form.h"
 
@@ -22,25 +25,36 @@ void TopLevelWindows::sysCommand(WindowHandle window, unsigned command) {
 
 namespace {
 
+struct Survey {
+    std::vector<TopLevelWindow> windows;
+    std::vector<DWORD> hungThreads;  // threads that let a request time out during this survey
+};
+
 BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
+    auto& survey = *reinterpret_cast<Survey*>(param);
     // A window that does not answer within a second, or at once when it has been hung for a while, counts as
-    // untitled: one hung program must not freeze the survey.
+    // untitled, and so do the other windows of its thread: one hung program costs at most one wait per survey.
     char title[Windows::kTitleChars + 1] = "";
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const bool hung = std::find(survey.hungThreads.begin(), survey.hungThreads.end(), thread) !=
+                      survey.hungThreads.end();
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG,
-                             1000, &copied))
+    if (hung || !SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                                     SMTO_ABORTIFHUNG, 1000, &copied)) {
+        if (!hung && GetLastError() == ERROR_TIMEOUT) survey.hungThreads.push_back(thread);
         title[0] = '\0';
+    }
     title[Windows::kTitleChars] = '\0';  // a reply need not end in a NUL
-    reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back({reinterpret_cast<WindowHandle>(window), title});
+    survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
     return TRUE;
 }
 
 }  // namespace
 
 std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
-    std::vector<TopLevelWindow> windows;
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    Survey survey;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&survey));
+    return std::move(survey.windows);
 }
 
 std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {
