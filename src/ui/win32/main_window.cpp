@@ -221,15 +221,18 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     return control;
 }
 
-// Labels size themselves to their text unless they word-wrap; a right-aligned one keeps its right edge.
+// Labels size themselves to their text, every line of it, unless they word-wrap; a right-aligned one keeps its
+// right edge.
 void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     if (row.flags & Wrap) return;
     char buffer[512] = "";
     GetWindowTextA(label, buffer, sizeof buffer);
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, font(row.font));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, buffer, lstrlenA(buffer), &size);
+    // Measured as the static control draws it, so that a caption of several lines gets their height.
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc, buffer, -1, &extent, DT_CALCRECT | DT_EXPANDTABS);
+    const SIZE size{extent.right, extent.bottom};
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     int width = size.cx + scale(2);  // the static control needs a little room past the glyphs' advance
