@@ -2,7 +2,7 @@
 # missing, builds every preset, runs the unit tests and then the end-to-end suite.
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build native i686 x86_64 unit e2e test run clean
+.PHONY: help deps build native i686 x86_64 unit e2e fuzz test run clean
 
 help:
 	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
@@ -25,6 +25,10 @@ unit: native
 e2e: i686 x86_64
 	@scripts/e2e.sh
 
+# Longer fuzzing on demand: make fuzz FUZZ_SECONDS=600
+fuzz: deps
+	@scripts/fuzz.sh $${FUZZ_SECONDS:-300}
+
 test: build
 	@scripts/test.sh
 
@@ -32,4 +36,4 @@ run: x86_64
 	@scripts/run.sh
 
 clean:
-	rm -rf build/native build/i686 build/x86_64
+	rm -rf build/native build/i686 build/x86_64 build/fuzz

@@ -4,9 +4,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
-pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev cmake ninja-build nasm dpkg-dev
+pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev cmake ninja-build nasm dpkg-dev
       debian-archive-keyring googletest g++ make wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils
-      x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox)
+      x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev)
 
 missing=()
 for p in "${pkgs[@]}"; do

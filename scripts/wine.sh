@@ -23,7 +23,7 @@ wine_start() {
     WT_XVFB_PID=
   else
     exec 3> "$WT_DIR/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$WT_DIR/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp >"$WT_DIR/xvfb.log" 2>&1 &
     WT_XVFB_PID=$!
     exec 3>&-
     for _ in $(seq 100); do [ -s "$WT_DIR/display" ] && break; sleep 0.05; done

@@ -4,18 +4,26 @@
 #include <commctrl.h>
 
 #include "ui/main_form.h"
+#include "ui/win32/about_window.h"
 #include "ui/win32/main_window.h"
 
 namespace {
 
 constexpr char kApplicationClass[] = "TApplication";
 
+// Whenever the application is minimised (by any means: the system, another program), its taskbar window is hidden
+// again, so no taskbar button is left behind.
+LRESULT CALLBACK applicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED) ShowWindow(window, SW_HIDE);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // The application's taskbar window: a hidden top-level window that owns the program's windows, so that while
 // it stays hidden the program has no taskbar button.
 HWND createApplicationWindow(HINSTANCE instance) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = applicationProc;
     wc.hInstance = instance;
     wc.lpszClassName = kApplicationClass;
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
@@ -32,10 +40,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     const HWND application = createApplicationWindow(instance);  // hidden: the main window is not shown at start
     vr::win32::MainWindow main(instance, application);
+    vr::win32::AboutWindow about(instance, application);  // hidden until Help > About
+    main.setAbout(&about);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(main.handle(), &msg)) {
+        if (!IsDialogMessageA(main.handle(), &msg) && !IsDialogMessageA(about.handle(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

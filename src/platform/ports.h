@@ -19,6 +19,8 @@ struct Error : std::runtime_error {
 };
 
 using WindowHandle = std::uintptr_t;  // an opaque top-level window handle; 0 is "none"
+using IconHandle = std::uintptr_t;    // an opaque icon picture; 0 is "no picture"
+using MenuHandle = std::uintptr_t;    // an opaque pop-up menu; 0 is "no menu"
 
 // A top-level window as an enumeration finds it.
 struct TopLevelWindow {
@@ -127,6 +129,7 @@ public:
     virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
     virtual void showMain() = 0;           // hide, show and bring to the front
     virtual void hideMain() = 0;
+    virtual void showAbout() = 0;          // the one About window, shown where it was left and brought to the front
     virtual void terminate() = 0;          // ends the message loop after the current message
     virtual WindowHandle window() = 0;     // the main window itself, as owner of what the program opens
 
@@ -135,6 +138,44 @@ public:
     virtual void addItem(Ctl list, const std::string& text, WindowHandle data) = 0;
     virtual int selectedItem(Ctl list) = 0;  // -1 when no item is selected
     virtual WindowHandle itemData(Ctl list, int index) = 0;
+};
+
+// What the shell keeps of a notification-area icon. The shell's tip field holds 64 characters with the terminator.
+struct TrayRecord {
+    WindowHandle window = 0;  // receives the callback message
+    unsigned id = 0;
+    unsigned flags = 0;       // which of the message, the icon and the tip are valid
+    IconHandle icon = 0;
+    std::string tip;
+    unsigned callbackMessage = 0;
+    bool operator==(const TrayRecord&) const = default;
+};
+
+// The notification area. Each call returns whether the shell took it; an icon is known by its window and id.
+class TrayShell {
+public:
+    virtual ~TrayShell() = default;
+    virtual bool add(const TrayRecord& record) = 0;     // fails when the icon already exists or no shell runs
+    virtual bool modify(const TrayRecord& record) = 0;  // fails when the icon does not exist
+    virtual bool remove(const TrayRecord& record) = 0;
+};
+
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// The tray icon's own hidden window, which hears the icon's messages, and the platform around it.
+class TrayWindow {
+public:
+    virtual ~TrayWindow() = default;
+    virtual WindowHandle handle() = 0;
+    virtual void postTipMessage() = 0;            // comes back as the icon's tip message once the loop runs
+    virtual void retryTimer(bool on) = 0;         // while on, ticks come back to the icon now and then
+    virtual void showApplication(bool show) = 0;  // the application's taskbar window, and so its taskbar button
+    virtual ScreenPoint cursor() = 0;
+    // Pops the menu up with its top-left corner at the point, and runs the command chosen from it.
+    virtual void popUp(MenuHandle menu, ScreenPoint at) = 0;
 };
 
 }  // namespace vr

@@ -37,6 +37,9 @@ enum class Cmd : int {
     ShowVigilamp1 = 2301, Reset1, Reset2, Disable1, Exit1,               // tray menu
 };
 
+// The About window's controls.
+enum class AboutCtl : int { lblAbout = 3001, btnClose };
+
 // The main window's timers (SetTimer ids).
 enum class TimerId : int { tmrDelay = 1, tmrSearch, tmrFlash, tmrStatus };
 

@@ -70,7 +70,7 @@ void MainForm::command(int id) {
         case Cmd::Reset3: return btnResetClick();
         case Cmd::ShowVigilamp1: return ShowVigilamp1Click();
         case Cmd::VigilampDocumentation1: return VigilampDocumentation1Click();
-        case Cmd::About1: return;
+        case Cmd::About1: return About1Click();
         }
         click(static_cast<Ctl>(id));
     });

@@ -80,6 +80,7 @@ public:
     void tmrStatusTimer();
     void cbxDisableStatClick();
     void ShowVigilamp1Click() { view_.showMain(); }
+    void About1Click() { view_.showAbout(); }
 
     // Settings (main_form_settings.cpp).
     void btnFlshpatSetClick();

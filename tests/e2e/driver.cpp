@@ -292,6 +292,8 @@ std::vector<Case>& cases() {
 
 int main(int argc, char** argv) {
     using namespace e2e;
+    // Coordinates as the screen has them, like the program's own, whatever the system DPI.
+    SetProcessDPIAware();
     // A window of its own gives the driver a message queue, so it sees the lock states change.
     CreateWindowA("STATIC", "e2e driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr);

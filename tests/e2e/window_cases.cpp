@@ -99,3 +99,134 @@ E2E_CASE(status_lights_mirror_the_keys_and_go_maroon_when_disabled) {
     e2e::check(e2e::waitFor([&] { return centre() == RGB(0, 255, 0); }, 2000), "lit again when enabled");
     e2e::setLock(VK_CAPITAL, false);
 }
+
+namespace {
+
+void press(WORD vk) {
+    keybd_event(BYTE(vk), 0, 0, 0);
+    keybd_event(BYTE(vk), 0, KEYEVENTF_KEYUP, 0);
+}
+
+// The page the notebook shows, by its window text.
+std::string shownPage(const e2e::App& app) {
+    for (HWND p = GetWindow(app.control(Ctl::nteItems), GW_CHILD); p; p = GetWindow(p, GW_HWNDNEXT))
+        if (IsWindowVisible(p)) return e2e::text(p);
+    return "";
+}
+
+HWND openDropDown() { return FindWindowA("#32768", nullptr); }
+
+}  // namespace
+
+E2E_CASE(the_painted_menu_bar_works_from_the_keyboard) {
+    e2e::App app;
+    app.send(Cmd::ShowVigilamp1);
+    SetForegroundWindow(app.main());
+    e2e::waitFor([&] { return GetForegroundWindow() == app.main(); }, 2000);
+
+    // Alt, Down opens the first menu; Down, Enter chooses its second item.
+    press(VK_MENU);
+    press(VK_DOWN);
+    const bool opened = e2e::waitFor([] { return openDropDown() && IsWindowVisible(openDropDown()); }, 3000);
+    e2e::check(opened, "Alt then Down opens the first drop-down");
+    press(VK_DOWN);
+    e2e::waitFor([] { return false; }, 300);
+    if (opened) {
+        // The drop-down is painted: the gutter shades from the window colour to the button face, and the
+        // highlighted item has a framed light fill rather than the system's solid highlight.
+        HWND drop = openDropDown();
+        RECT r;
+        GetClientRect(drop, &r);
+        const COLORREF solid = GetSysColor(COLOR_HIGHLIGHT);
+        int solidRows = 0;  // the frame's two lines; the system's highlight would fill the item's height
+        for (int y = 0; y < r.bottom; ++y) solidRows += e2e::pixel(drop, r.right / 2, y) == solid;
+        e2e::check(solidRows == 2, "the highlighted item is framed in the flat style, not filled solid",
+                   std::to_string(solidRows) + " rows of the highlight colour");
+        e2e::screenshot(app.main(), "menu-open");
+    }
+    press(VK_RETURN);
+    const bool timers = e2e::waitFor([&] { return shownPage(app) == "Timers"; }, 3000);
+    e2e::check(timers, "Down, Enter chose Timers", shownPage(app));
+    e2e::check(e2e::waitFor([] { return !openDropDown() || !IsWindowVisible(openDropDown()); }, 2000),
+               "and the drop-down closed");
+
+    // Typing an item's first letter: Alt+V opens "Vigilamp", L chooses "Lighting", the one item with that
+    // letter. (Where two items share a letter the first is only selected; Wine's menus ignore that answer.)
+    keybd_event(VK_MENU, 0, 0, 0);
+    press('V');
+    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    e2e::waitFor([] { return openDropDown() && IsWindowVisible(openDropDown()); }, 3000);
+    press('L');
+    const bool lighting = e2e::waitFor([&] { return shownPage(app) == "Lighting"; }, 3000);
+    e2e::check(lighting, "Alt+V, L chose Lighting", shownPage(app));
+
+    // Esc closes a drop-down without choosing.
+    press(VK_MENU);
+    press(VK_DOWN);
+    e2e::waitFor([] { return openDropDown() && IsWindowVisible(openDropDown()); }, 3000);
+    press(VK_ESCAPE);
+    press(VK_ESCAPE);
+    e2e::check(e2e::waitFor([] { return !openDropDown() || !IsWindowVisible(openDropDown()); }, 2000) &&
+                   shownPage(app) == "Lighting",
+               "Esc closes it and changes nothing");
+}
+
+namespace {
+
+// The system DPI for programs started while it lives (Wine reads it as a process starts, from the user's desktop
+// settings or else the configuration's fonts key); restored after.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi)
+        : values_{{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}} {
+        for (Value& v : values_) {
+            RegCreateKeyExA(v.root, v.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &v.key, nullptr);
+            DWORD size = sizeof v.old;
+            v.had = RegQueryValueExA(v.key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&v.old), &size) == 0;
+            RegSetValueExA(v.key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        }
+    }
+    ~SystemDpi() {
+        for (Value& v : values_) {
+            if (v.had)
+                RegSetValueExA(v.key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.old), sizeof v.old);
+            else
+                RegDeleteValueA(v.key, "LogPixels");
+            RegCloseKey(v.key);
+        }
+    }
+
+private:
+    struct Value {
+        HKEY root;
+        const char* path;
+        HKEY key = nullptr;
+        DWORD old = 96;
+        bool had = false;
+    };
+    Value values_[2];
+};
+
+}  // namespace
+
+E2E_CASE(the_window_keeps_its_proportions_at_125_150_and_200_percent) {
+    for (int dpi : {120, 144, 192}) {
+        const SystemDpi system{DWORD(dpi)};
+        e2e::App app;
+        app.send(Cmd::ShowVigilamp1);
+        const std::string at = std::to_string(dpi * 100 / 96) + "%: ";
+        RECT client;
+        GetClientRect(app.main(), &client);
+        e2e::check(client.right == MulDiv(686, dpi, 96) && client.bottom == MulDiv(269, dpi, 96),
+                   at + "the client area scales", describe(client));
+        const RECT execute = inParent(app.control(Ctl::btnExecute));
+        e2e::check(execute.left == MulDiv(8, dpi, 96) && execute.top == MulDiv(156, dpi, 96) &&
+                       execute.right == MulDiv(83, dpi, 96) && execute.bottom == MulDiv(181, dpi, 96),
+                   at + "and so do the controls", describe(execute));
+        // The text grows with it: the label sized to its text is wider than at 96 dpi by about the scale.
+        const RECT title = inParent(app.control(Ctl::lblTitle));
+        e2e::check(title.right - title.left > MulDiv(180, dpi, 96), at + "and the fonts", describe(title));
+        e2e::waitFor([] { return false; }, 300);
+        e2e::screenshot(app.main(), "dpi-" + std::to_string(dpi));
+    }
+}

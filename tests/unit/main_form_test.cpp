@@ -112,6 +112,18 @@ TEST_F(MainFormTest, ExitAnsweredYesEndsWithTheLightsOffEvenWhenTheAlertRestarte
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
 }
 
+TEST_F(MainFormTest, AboutShowsTheAboutWindowEachTimeAndLeavesTheWatchAndTheMainWindowAlone) {
+    rig.click(Ctl::btnExecute);
+    const auto changes = rig.view.changes;
+    rig.menu(Cmd::About1);
+    rig.menu(Cmd::About1);
+    EXPECT_EQ(rig.view.aboutShows, 2);
+    EXPECT_FALSE(rig.view.visible);  // not modal, and not the main window
+    EXPECT_TRUE(rig.form.watch.tmrDelay.enabled());
+    EXPECT_EQ(rig.view.changes, changes);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
 TEST_F(MainFormTest, TheEndOfTheSessionStopsARunningAlert) {
     rig.windows.open.insert("IMWindowClass");
     rig.view.checks[Ctl::cbxFlshpatCaps] = true;

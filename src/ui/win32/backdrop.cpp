@@ -95,9 +95,13 @@ Backdrop::~Backdrop() {
 
 bool Backdrop::shown() const { return brush_ && IsAppThemed(); }
 
-POINT Backdrop::offsetOf(HWND window) const {
+POINT Backdrop::deviceOrigin(HWND window, HDC dc) const {
+    // The main window's client origin in the window's client coordinates, then in the DC's device space: a
+    // parent asked to paint a child's background (WM_PRINTCLIENT) gets a DC whose origin is moved, and brush
+    // origins are device coordinates.
     POINT origin{0, 0};
-    MapWindowPoints(window, GetAncestor(window, GA_ROOT), &origin, 1);
+    MapWindowPoints(GetAncestor(window, GA_ROOT), window, &origin, 1);
+    LPtoDP(dc, &origin, 1);
     return origin;
 }
 
@@ -106,9 +110,9 @@ void Backdrop::fill(HWND window, HDC dc, const RECT& area) const {
         FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
         return;
     }
-    const POINT at = offsetOf(window);
+    const POINT at = deviceOrigin(window, dc);
     POINT old;
-    SetBrushOrgEx(dc, -at.x, -at.y, &old);
+    SetBrushOrgEx(dc, at.x, at.y, &old);
     FillRect(dc, &area, brush_);
     SetBrushOrgEx(dc, old.x, old.y, nullptr);
 }
@@ -118,8 +122,8 @@ HBRUSH Backdrop::brushFor(HWND control, HDC dc) const {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return GetSysColorBrush(COLOR_BTNFACE);
     }
-    const POINT at = offsetOf(control);
-    SetBrushOrgEx(dc, -at.x, -at.y, nullptr);
+    const POINT at = deviceOrigin(control, dc);
+    SetBrushOrgEx(dc, at.x, at.y, nullptr);
     SetBkMode(dc, TRANSPARENT);
     return brush_;
 }

@@ -21,7 +21,7 @@ public:
     HBRUSH brushFor(HWND control, HDC dc) const;
 
 private:
-    POINT offsetOf(HWND window) const;  // the window's client origin in the main window's client area
+    POINT deviceOrigin(HWND window, HDC dc) const;  // where the picture's top-left corner lies in dc
 
     HBITMAP bitmap_ = nullptr;
     HBRUSH brush_ = nullptr;

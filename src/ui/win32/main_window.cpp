@@ -6,6 +6,7 @@
 
 #include "settings/intervals.h"
 #include "ui/win32/widgets/led_window.h"
+#include "ui/win32/widgets/menu_painter.h"
 #include "ui/win32/widgets/spin_edit.h"
 
 namespace vr::win32 {
@@ -111,19 +112,36 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
     AdjustWindowRectEx(&frame, style, TRUE, exStyle);
+    menuPainter_ = std::make_unique<MenuPainter>(dpi_);
+    HMENU bar = buildMenuBar();
+    menuPainter_->adopt(bar);
     CreateWindowExA(exStyle, kMainClass, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                    frame.bottom - frame.top, application, buildMenuBar(), instance, this);
+                    frame.bottom - frame.top, application, bar, instance, this);
+    // The painted bar may stand higher or lower than the system's own: keep the client area as designed.
+    RECT client;
+    GetClientRect(window_, &client);
+    const int dh = scale(kClientHeight) - client.bottom, dw = scale(kClientWidth) - client.right;
+    if (dh || dw)
+        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + dw, frame.bottom - frame.top + dh,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     backdrop_ = std::make_unique<Backdrop>(instance, 2, dpi_);
     timers_ = std::make_unique<WindowTimers>(window_);
     dialogs_ = std::make_unique<MessageDialogs>(window_);
     createControls(instance);
+    // The tray icon is added while the components are created, before FormCreate loads the settings.
+    mnuSystemTray_ = createTrayMenu();
+    sysTray_ = std::make_unique<TrayIconWindow>(instance, application, window_);
+    setUpSysTray(sysTray_->icon(), sysTray_->loadPicture(instance, 1), reinterpret_cast<MenuHandle>(mnuSystemTray_),
+                 [this] { form_->command(static_cast<int>(Cmd::ShowVigilamp1)); });
     form_.emplace(FormPorts{*timers_, *this, windows_, keyboard_, *dialogs_, profile_, runKey_, shell_, executable_});
     form_->create();
 }
 
 MainWindow::~MainWindow() {
     form_.reset();
+    sysTray_.reset();
+    DestroyMenu(mnuSystemTray_);
     DestroyWindow(window_);
     for (HFONT f : fonts_) DeleteObject(f);
 }
@@ -315,13 +333,20 @@ void MainWindow::showMain() {
                      work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         shownBefore_ = true;
     }
-    ShowWindow(window_, SW_SHOW);
+    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);  // minimised from outside: back as it was
     SetForegroundWindow(window_);
 }
 
 void MainWindow::hideMain() { ShowWindow(window_, SW_HIDE); }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The menu bar is measured while the window is being created, before the form exists.
+    if (message == WM_MEASUREITEM && menuPainter_->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+        return TRUE;
+    if (message == WM_DRAWITEM && menuPainter_->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+        return TRUE;
+    if (message == WM_MENUCHAR && !(HIWORD(wParam) & MF_SYSMENU))
+        return menuPainter_->menuChar(static_cast<char>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
     if (!form_) return DefWindowProcA(window_, message, wParam, lParam);
     if (message == WM_COMMAND || message == WM_TIMER || message == WM_CLOSE || message == WM_ENDSESSION)
         keyboard_.catchUp();
@@ -339,6 +364,16 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         form_->close();
+        return 0;
+    case WM_SYSCOMMAND:
+        // Minimising puts the program away into the tray: the window hides and no taskbar button appears.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            hideMain();
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED) hideMain();
         return 0;
     case WM_ENDSESSION:
         if (wParam) form_->endSession();

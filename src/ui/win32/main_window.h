@@ -8,7 +8,10 @@
 #include <optional>
 
 #include "platform/win32/ports_win32.h"
+#include "ui/win32/about_window.h"
 #include "ui/win32/backdrop.h"
+#include "ui/win32/tray_icon.h"
+#include "ui/win32/widgets/menu_painter.h"
 #include "ui/layout.h"
 #include "ui/main_form.h"
 
@@ -21,6 +24,7 @@ public:
     ~MainWindow() override;
 
     HWND handle() const { return window_; }
+    void setAbout(AboutWindow* about) { about_ = about; }  // created after the main window, as at start-up
 
     // View
     bool checked(Ctl control) override;
@@ -34,6 +38,9 @@ public:
     void showPage(Page page) override;
     void showMain() override;
     void hideMain() override;
+    void showAbout() override {
+        if (about_) about_->show();
+    }
     void terminate() override { PostQuitMessage(0); }
     WindowHandle window() override { return reinterpret_cast<WindowHandle>(window_); }
     void clearItems(Ctl list) override;
@@ -63,6 +70,8 @@ private:
     std::map<Ctl, const ControlRow*> rows_;
     std::map<Ctl, TVrLed> leds_;
     std::unique_ptr<Backdrop> backdrop_;
+    std::unique_ptr<MenuPainter> menuPainter_;
+    AboutWindow* about_ = nullptr;
 
     std::unique_ptr<WindowTimers> timers_;
     SystemKeyboard keyboard_;
@@ -73,6 +82,8 @@ private:
     MachineRunKey runKey_;
     ShellLauncher shell_;
     std::optional<MainForm> form_;
+    HMENU mnuSystemTray_ = nullptr;
+    std::unique_ptr<TrayIconWindow> sysTray_;
 };
 
 }  // namespace vr::win32
