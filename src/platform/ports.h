@@ -1,10 +1,12 @@
 // The ports: what the portable core needs from the platform, named after the need rather than the API.
 // Each has one Win32 adapter in platform/win32 and one fake in tests/fakes.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "ui/control_ids.h"
 #include "ui/widgets/led.h"
@@ -19,6 +21,17 @@ struct Error : std::runtime_error {
 using WindowHandle = std::uintptr_t;  // an opaque top-level window handle; 0 is "none"
 using IconHandle = std::uintptr_t;    // an opaque icon picture; 0 is "no picture"
 using MenuHandle = std::uintptr_t;    // an opaque pop-up menu; 0 is "no menu"
+
+// A top-level window as an enumeration finds it.
+struct TopLevelWindow {
+    WindowHandle handle;
+    std::string title;  // "" when the window has none or does not answer
+};
+
+// The thread that created a window, and its process.
+struct WindowOwner {
+    std::uint32_t process, thread;
+};
 
 // Timers that tick on the user-interface thread. Starting an id that runs restarts its countdown.
 class TimerHost {
@@ -44,6 +57,15 @@ public:
     virtual ~Windows() = default;
     virtual WindowHandle findByClass(const std::string& className) = 0;  // 0 when none exists
     virtual void sysCommand(WindowHandle window, unsigned command) = 0;   // never blocks on a hung window
+    // Every top-level window, hidden ones included, in the platform's order. A title is read into a buffer of
+    // kTitleChars characters; a window that does not answer within about a second counts as untitled.
+    virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
+    // The window's class name, read into a buffer of kClassChars characters; nothing once the window is gone.
+    virtual std::optional<std::string> classOf(WindowHandle window) = 0;
+    // Nothing once the window is gone.
+    virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
+
+    static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL
 };
 
 // Opening a document or starting a program the way the shell does (its verb, its file associations).
@@ -131,6 +153,13 @@ public:
     virtual void hideMain() = 0;
     virtual void showAbout() = 0;          // the one About window, shown where it was left and brought to the front
     virtual void terminate() = 0;          // ends the message loop after the current message
+    virtual WindowHandle window() = 0;     // the main window itself, as owner of what the program opens
+
+    // A list box's items, each a text with a window handle attached; appended in order, never sorted.
+    virtual void clearItems(Ctl list) = 0;
+    virtual void addItem(Ctl list, const std::string& text, WindowHandle data) = 0;
+    virtual int selectedItem(Ctl list) = 0;  // -1 when no item is selected
+    virtual WindowHandle itemData(Ctl list, int index) = 0;
 };
 
 // What the shell keeps of a notification-area icon. The shell's tip field holds 64 characters with the terminator.

@@ -70,7 +70,7 @@ void MainForm::command(int id) {
         case Cmd::Reset2:
         case Cmd::Reset3: return btnResetClick();
         case Cmd::ShowVigilamp1: return ShowVigilamp1Click();
-        case Cmd::VigilampDocumentation1: return;
+        case Cmd::VigilampDocumentation1: return VigilampDocumentation1Click();
         case Cmd::About1: return About1Click();
         }
         click(static_cast<Ctl>(id));
@@ -96,6 +96,12 @@ void MainForm::click(Ctl control) {
     case Ctl::btnAudBrowse: return btnAudBrowseClick();
     case Ctl::btnAudClear: return btnAudClearClick();
     case Ctl::btnDefault: return btnDefaultClick();
+    case Ctl::cbxEnableAdvanced: return cbxEnableAdvancedClick();
+    case Ctl::btnScan: return btnScanClick();
+    case Ctl::lsbHandles: return lsbHandlesClick();
+    case Ctl::btnSet: return btnSetClick();
+    case Ctl::lblWarning: return lblWarningClick();
+    case Ctl::lblURL: return lblURLClick();
     default: return;
     }
 }

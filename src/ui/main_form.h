@@ -16,6 +16,11 @@ namespace vr {
 
 inline constexpr const char* kTitle = "Vigilamp Rizu!";
 inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
+inline constexpr const char* kDefaultClass = "IMWindowClass";  // the messenger's conversation window
+inline constexpr const char* kAdvancedWarning =
+    "Use with caution!\r\nThis feature is very powerful and choosing the wrong handle may cause your system to "
+    "crash.\r\nPlease take note of this.";
+inline constexpr const char* kManualName = "manual.mht";  // the user manual, beside the executable
 
 // The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
 inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
@@ -98,6 +103,18 @@ public:
     void btnAudBrowseClick();
     void btnAudClearClick();
     void btnDefaultClick();
+
+    // The window survey of the Advanced page (main_form_survey.cpp). The target class lives only in
+    // lblClassname's caption.
+    void cbxEnableAdvancedClick();
+    void btnScanClick();
+    void lsbHandlesClick();
+    void btnSetClick();
+    void lblWarningClick();
+
+    // The help links (main_form_help.cpp).
+    void VigilampDocumentation1Click();
+    void lblURLClick();
 
     TKeyLed ledLights;
     WatchCycle watch;

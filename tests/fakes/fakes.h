@@ -107,17 +107,52 @@ public:
     Journal* journal = nullptr;                     // "find:<class>", "command:<number>"
     std::function<void(const std::string&)> found;  // runs after a lookup: windows may come and go here
 
+    // The desktop's top-level windows in enumeration order, as the survey sees them. A title or class longer
+    // than a buffer holds is given whole: cutting it is the core's job. Erasing one closes that window.
+    struct Desktop {
+        WindowHandle handle;
+        std::string title, className;
+        WindowOwner owner;
+    };
+    std::vector<Desktop> desktop;
+    int enumerations = 0;
+
     static WindowHandle handleOf(const std::string& name) { return std::hash<std::string>{}(name) | 1; }
     WindowHandle findByClass(const std::string& name) override {
         lookups.push_back(name);
         note(journal, "find:" + name);
-        const WindowHandle window = open.count(name) ? handleOf(name) : 0;
+        WindowHandle window = open.count(name) ? handleOf(name) : 0;
+        if (const Desktop* w = find([&](const Desktop& d) { return d.className == name; })) window = w->handle;
         if (found) found(name);
         return window;
     }
     void sysCommand(WindowHandle window, unsigned command) override {
         commands.push_back({window, command});
         note(journal, "command:" + std::to_string(command));
+    }
+    std::vector<TopLevelWindow> topLevelWindows() override {
+        ++enumerations;
+        std::vector<TopLevelWindow> all;
+        for (const Desktop& d : desktop) all.push_back({d.handle, d.title});
+        return all;
+    }
+    std::optional<std::string> classOf(WindowHandle window) override {
+        if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->className;
+        return std::nullopt;
+    }
+    std::optional<WindowOwner> ownerOf(WindowHandle window) override {
+        if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->owner;
+        return std::nullopt;
+    }
+    void close(WindowHandle window) {
+        std::erase_if(desktop, [&](const Desktop& d) { return d.handle == window; });
+    }
+
+private:
+    template <class Pred>
+    const Desktop* find(Pred pred) const {
+        const auto it = std::find_if(desktop.begin(), desktop.end(), pred);
+        return it == desktop.end() ? nullptr : &*it;
     }
 };
 
@@ -315,6 +350,27 @@ public:
     int aboutShows = 0;
     void showAbout() override { ++aboutShows; }
     void terminate() override { terminated = true; }
+    WindowHandle window() override { return kWindow; }
+
+    // List boxes: their items, and the selection the user has made (-1: none).
+    struct Item {
+        std::string text;
+        WindowHandle data;
+        bool operator==(const Item&) const = default;
+    };
+    std::map<Ctl, std::vector<Item>> items;
+    std::map<Ctl, int> selection;
+    static constexpr WindowHandle kWindow = 0x1F2E;
+
+    void clearItems(Ctl list) override {
+        items[list].clear();
+        selection[list] = -1;
+    }
+    void addItem(Ctl list, const std::string& text, WindowHandle data) override {
+        items[list].push_back({text, data});
+    }
+    int selectedItem(Ctl list) override { return selection.count(list) ? selection[list] : -1; }
+    WindowHandle itemData(Ctl list, int index) override { return items.at(list).at(index).data; }
 };
 
 // The notification area: it keeps the icons it was given, by window and id, as the shell does.

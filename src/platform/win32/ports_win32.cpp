@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "settings/settings_file.h"
 #include "ui/main_form.h"
 
@@ -18,6 +21,54 @@ void TopLevelWindows::sysCommand(WindowHandle window, unsigned command) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_SYSCOMMAND, command, 0, SMTO_ABORTIFHUNG, 1000,
                         &result);
+}
+
+namespace {
+
+struct Survey {
+    std::vector<TopLevelWindow> windows;
+    std::vector<DWORD> hungThreads;  // threads that let a request time out during this survey
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
+    auto& survey = *reinterpret_cast<Survey*>(param);
+    // A window that does not answer within a second, or at once when it has been hung for a while, counts as
+    // untitled, and so do the other windows of its thread: one hung program costs at most one wait per survey.
+    char title[Windows::kTitleChars + 1] = "";
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const bool hung = std::find(survey.hungThreads.begin(), survey.hungThreads.end(), thread) !=
+                      survey.hungThreads.end();
+    DWORD_PTR copied = 0;
+    if (hung || !SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                                     SMTO_ABORTIFHUNG, 1000, &copied)) {
+        if (!hung && GetLastError() == ERROR_TIMEOUT) survey.hungThreads.push_back(thread);
+        title[0] = '\0';
+    }
+    title[Windows::kTitleChars] = '\0';  // a reply need not end in a NUL
+    survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
+    Survey survey;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&survey));
+    return std::move(survey.windows);
+}
+
+std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {
+    char name[kClassChars + 1] = "";
+    const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
+    if (length <= 0) return std::nullopt;
+    return std::string(name, static_cast<std::size_t>(length));
+}
+
+std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &process);
+    if (thread == 0) return std::nullopt;
+    return WindowOwner{process, thread};
 }
 
 void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,

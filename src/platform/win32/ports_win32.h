@@ -37,6 +37,9 @@ public:
         return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
     }
     void sysCommand(WindowHandle window, unsigned command) override;
+    std::vector<TopLevelWindow> topLevelWindows() override;
+    std::optional<std::string> classOf(WindowHandle window) override;
+    std::optional<WindowOwner> ownerOf(WindowHandle window) override;
 };
 
 // ShellExecuteA; empty parameters and folder are passed as null.

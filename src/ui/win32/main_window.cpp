@@ -240,15 +240,18 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     return control;
 }
 
-// Labels size themselves to their text unless they word-wrap; a right-aligned one keeps its right edge.
+// Labels size themselves to their text, every line of it, unless they word-wrap; a right-aligned one keeps its
+// right edge.
 void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     if (row.flags & Wrap) return;
     char buffer[512] = "";
     GetWindowTextA(label, buffer, sizeof buffer);
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, font(row.font));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, buffer, lstrlenA(buffer), &size);
+    // Measured as the static control draws it, so that a caption of several lines gets their height.
+    RECT extent{0, 0, 0, 0};
+    DrawTextA(dc, buffer, -1, &extent, DT_CALCRECT | DT_EXPANDTABS);
+    const SIZE size{extent.right, extent.bottom};
     SelectObject(dc, old);
     ReleaseDC(label, dc);
     int width = size.cx + scale(2);  // the static control needs a little room past the glyphs' advance
@@ -290,6 +293,22 @@ void MainWindow::setText(Ctl control, const std::string& text) {
 bool MainWindow::enabled(Ctl control) { return IsWindowEnabled(item(control)) != FALSE; }
 
 void MainWindow::setEnabled(Ctl control, bool on) { EnableWindow(item(control), on); }
+
+void MainWindow::clearItems(Ctl list) { SendMessageA(item(list), LB_RESETCONTENT, 0, 0); }
+
+void MainWindow::addItem(Ctl list, const std::string& text, WindowHandle data) {
+    HWND box = item(list);
+    const LRESULT index = SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (index < 0) throw Error("Unable to add \"" + text + "\" to the list");
+    SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data));
+}
+
+int MainWindow::selectedItem(Ctl list) { return static_cast<int>(SendMessageA(item(list), LB_GETCURSEL, 0, 0)); }
+
+WindowHandle MainWindow::itemData(Ctl list, int index) {
+    const LRESULT data = SendMessageA(item(list), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data == LB_ERR ? 0 : static_cast<WindowHandle>(data);
+}
 
 void MainWindow::showPage(Page page) {
     const HWND focus = GetFocus();

@@ -43,6 +43,11 @@ public:
         if (about_) about_->show();
     }
     void terminate() override { PostQuitMessage(0); }
+    WindowHandle window() override { return reinterpret_cast<WindowHandle>(window_); }
+    void clearItems(Ctl list) override;
+    void addItem(Ctl list, const std::string& text, WindowHandle data) override;
+    int selectedItem(Ctl list) override;
+    WindowHandle itemData(Ctl list, int index) override;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

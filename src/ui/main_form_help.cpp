@@ -1,0 +1,17 @@
+// The main form's help links: the user manual beside the executable and the web site.
+#include "ui/main_form.h"
+
+namespace vr {
+
+void MainForm::VigilampDocumentation1Click() {
+    // The manual by its full path, with its folder as the working directory, so that it opens whatever the
+    // current directory is; a missing manual is left to the shell.
+    const std::string folder = executable_.substr(0, executable_.find_last_of("\\/") + 1);
+    shell_.open(view_.window(), "open", folder + kManualName, "", folder, Shell::Show::maximized);
+}
+
+void MainForm::lblURLClick() {
+    shell_.open(view_.window(), "open", view_.text(Ctl::lblURL) + "/", "", "", Shell::Show::maximized);
+}
+
+}  // namespace vr
