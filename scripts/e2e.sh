@@ -25,7 +25,13 @@ for t in "${targets[@]}"; do
     | grep -v '^[a-z0-9]*:\(err\|fixme\|warn\)\|^ALSA lib '
   rc=${PIPESTATUS[0]}
   ((rc)) && status=1
+  xvfb=$WT_XVFB_PID dir=$WT_DIR
   wine_stop
+  # Nothing of the run stays behind: its display server, its Wine server and its prefix are gone.
+  if { [ -n "$xvfb" ] && kill -0 "$xvfb" 2>/dev/null; } || [ -e "$dir" ]; then
+    echo "LEFTOVER after the $t run: $( [ -e "$dir" ] && echo "$dir" ) $(kill -0 "$xvfb" 2>/dev/null && echo "Xvfb $xvfb")"
+    status=1
+  fi
   # The screenshots the suite took, as PNGs for a person to look at.
   for bmp in "$root/build/$t/screens"/*.bmp; do
     [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -29,12 +29,15 @@ wine_start() {
     for _ in $(seq 100); do [ -s "$WT_DIR/display" ] && break; sleep 0.05; done
     export DISPLAY=:$(head -1 "$WT_DIR/display")
   fi
-  local template=$WINE_CACHE/template-$arch
+  local template=$WINE_CACHE/template-2-$arch
   if [ ! -f "$template/system.reg" ]; then
     rm -rf "$template"; mkdir -p "$WINE_CACHE"
     WINEPREFIX=$template $WINE wineboot -i >"$WT_DIR/wineboot.log" 2>&1
     # Without a window manager every hide of a visible window would otherwise block for 2 s.
     WINEPREFIX=$template $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A crashing program prints its backtrace and ends instead of waiting on a dialog nobody can answer.
+    WINEPREFIX=$template $WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1
     # Wine on Debian does not find its own fonts: without them caption buttons render as letters.
     cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/"
     WINEPREFIX=$template wineserver -w

@@ -203,9 +203,7 @@ E2E_CASE(run_value_follows_the_start_with_windows_box) {
 }
 
 E2E_CASE(stored_start_with_windows_off_removes_the_value_at_start_up) {
-    {
-        e2e::App first;  // leaves the value registered
-    }
+    const e2e::App first;  // registers the value, and stays running so the value stays
     e2e::check(e2e::machineValue(kRunKey, "Vigilamp Rizu") != "<missing>", "a first start registered");
     e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
     e2e::check(!app.checked(Ctl::cbxStart), "the box stays unticked");

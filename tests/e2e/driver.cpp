@@ -179,6 +179,36 @@ std::string machineValue(const char* key, const char* name) {
     return type == REG_SZ ? std::string(data) : "<not a string>";
 }
 
+namespace {
+
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValue = "Vigilamp Rizu";
+
+void deleteRunValue() {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &handle) != 0) return;
+    RegDeleteValueA(handle, kRunValue);
+    RegCloseKey(handle);
+}
+
+// What a case may leave behind: a copy's folder, a running copy, the start-up registration.
+std::string leftovers() {
+    std::string found;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((std::string(temp) + "vigilamp-e2e-*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        found += std::string("folder ") + entry.cFileName + "; ";
+        FindClose(search);
+    }
+    if (FindWindowA("TfrmMain", nullptr)) found += "a running vigilamp.exe; ";
+    if (machineValue(kRunKeyPath, kRunValue) != "<missing>") found += "the Run value; ";
+    return found;
+}
+
+}  // namespace
+
 std::string here() {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -186,7 +216,7 @@ std::string here() {
     return s.substr(0, s.find_last_of('\\'));
 }
 
-App::App(const std::string& ini) {
+App::App(const std::string& ini) : registeredBefore_(machineValue(kRunKeyPath, kRunValue) != "<missing>") {
     static int serial = 0;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -227,6 +257,7 @@ App::~App() {
         CloseHandle(process_.hThread);
     }
     removeFolder(folder_);
+    if (!registeredBefore_) deleteRunValue();  // a copy started with "Start with Windows" registers itself
 }
 
 std::vector<HWND> App::topLevelWindows() const {
@@ -312,6 +343,12 @@ int main(int argc, char** argv) {
         c.run();
         g_caseStart = 0;
         (g_failedChecks == before ? passed : failed)++;
+    }
+    // The suite leaves nothing behind, so a second run starts from the same state as the first.
+    if (!*filter) {
+        const std::string left = leftovers();
+        std::printf("%s\n", left.empty() ? "no leftovers" : ("LEFTOVER: " + left).c_str());
+        if (!left.empty()) ++failed;
     }
     std::printf("e2e: %lu s\n%d passed, %d failed\n", (GetTickCount() - start) / 1000, passed, failed);
     return failed ? 1 : 0;

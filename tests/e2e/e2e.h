@@ -63,6 +63,7 @@ private:
     std::string folder_;
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
+    bool registeredBefore_;  // the start-up registration existed before this copy started
 };
 
 // A window of a chosen class, in a helper process, for the program to find.
