@@ -72,14 +72,17 @@ for t in "${targets[@]}"; do
   done
 done
 
-# --- the x86_64 installer under Wine
-setup=$dist/vigilamp-$version-x86_64-setup.exe
-probe=$root/build/x86_64/dist_probe.exe
-if [ ! -f "$setup" ] || [ ! -f "$probe" ]; then
-  failed=$((failed + 1)); echo "FAIL the installer run: $setup or $probe is missing (make x86_64 dist)"
-else
-  echo "== installing under Wine (win64)"
-  wine_start win64
+# --- an installer under Wine, in a prefix of its own: run_installer <target>
+run_installer() {
+  local t=$1 arch=win64
+  [ "$t" = i686 ] && arch=win32
+  local setup=$dist/vigilamp-$version-$t-setup.exe probe=$root/build/$t/dist_probe.exe
+  if [ ! -f "$setup" ] || [ ! -f "$probe" ]; then
+    failed=$((failed + 1)); echo "FAIL $t installer run: $setup or $probe is missing (make $t dist)"
+    return
+  fi
+  echo "== installing $t under Wine ($arch)"
+  wine_start $arch
   run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
   uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vigilamp Rizu'
@@ -102,44 +105,44 @@ else
   uninstalled() { for _ in $(seq 60); do key_absent "$uninstall_key" >/dev/null && return 0; sleep 0.3; done; return 1; }
 
   $WINE "$setup" /S >/dev/null 2>&1
-  check "the installer ends with exit code 0" status_is 0 $?
-  for f in "${files[@]}"; do check "installed: $f" same "$dir/$f" "$work/zip-x86_64/Vigilamp Rizu/$f"; done
-  check "installed: uninstall.exe" test -f "$dir/uninstall.exe"
-  check "installed: the Start-menu shortcut" test -f "$shortcut"
-  check "the shortcut starts the installed vigilamp.exe" grep -aqiF "Programs\\Vigilamp Rizu\\vigilamp.exe" "$shortcut"
-  check "Add/Remove Programs: name" reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
-  check "Add/Remove Programs: version" reg_is "$uninstall_key" DisplayVersion "$version"
-  check "Add/Remove Programs: uninstall command" reg_is "$uninstall_key" UninstallString "\"$target\\uninstall.exe\""
-  check "Add/Remove Programs: quiet uninstall command" \
+  check "$t: the installer ends with exit code 0" status_is 0 $?
+  for f in "${files[@]}"; do check "$t: installed: $f" same "$dir/$f" "$work/zip-$t/Vigilamp Rizu/$f"; done
+  check "$t: installed: uninstall.exe" test -f "$dir/uninstall.exe"
+  check "$t: installed: the Start-menu shortcut" test -f "$shortcut"
+  check "$t: the shortcut starts the installed vigilamp.exe" grep -aqiF "Programs\\Vigilamp Rizu\\vigilamp.exe" "$shortcut"
+  check "$t: Add/Remove Programs: name" reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
+  check "$t: Add/Remove Programs: version" reg_is "$uninstall_key" DisplayVersion "$version"
+  check "$t: Add/Remove Programs: uninstall command" reg_is "$uninstall_key" UninstallString "\"$target\\uninstall.exe\""
+  check "$t: Add/Remove Programs: quiet uninstall command" \
     reg_is "$uninstall_key" QuietUninstallString "\"$target\\uninstall.exe\" /S"
-  check "Add/Remove Programs: folder" reg_is "$uninstall_key" InstallLocation "$target"
+  check "$t: Add/Remove Programs: folder" reg_is "$uninstall_key" InstallLocation "$target"
 
   # The program from its new home, told to start with Windows: it writes its own Run value.
   printf '[Status]\r\nStartWithWindows=1\r\n' > "$dir/vigilamp.ini"
   (cd "$dir" && exec $WINE "$target\\vigilamp.exe" >/dev/null 2>&1) &
   program=$!
-  check "the installed program runs: its main window exists" $WINE "$probe" find TfrmMain "Vigilamp Rizu!" 30
-  check "the program registered its own path to start with Windows" \
+  check "$t: the installed program runs: its main window exists" $WINE "$probe" find TfrmMain "Vigilamp Rizu!" 30
+  check "$t: the program registered its own path to start with Windows" \
     reg_is "$run_key" "Vigilamp Rizu" "$target\\vigilamp.exe"
   # _?= runs the uninstaller where it is, so its exit code is seen here. It must be the command line's bare
   # last word, spaces and all, so a batch file passes it.
   printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$target" "$target" > "$WT_DIR/un.bat"
   $WINE cmd /c "$(w winepath -w "$WT_DIR/un.bat")" >/dev/null 2>&1
   refused=$?
-  check "the uninstaller refuses while the program runs (exit code 2)" status_is 2 $refused
-  check "...and has removed nothing" test -f "$dir/vigilamp.exe" -a -f "$dir/manual.mht" -a -f "$shortcut"
-  check "...and kept its Add/Remove Programs entry" reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
-  check "the program ends when its window closes" $WINE "$probe" close TfrmMain "Vigilamp Rizu!" 20 ||
+  check "$t: the uninstaller refuses while the program runs (exit code 2)" status_is 2 $refused
+  check "$t: ...and has removed nothing" test -f "$dir/vigilamp.exe" -a -f "$dir/manual.mht" -a -f "$shortcut"
+  check "$t: ...and kept its Add/Remove Programs entry" reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
+  check "$t: the program ends when its window closes" $WINE "$probe" close TfrmMain "Vigilamp Rizu!" 20 ||
     kill "$program" 2>/dev/null
   wait "$program"
 
   w reg add "$user_run_key" /v "Vigilamp Rizu" /d "\"$target\\vigilamp.exe\"" /f >/dev/null
   $WINE "$dir/uninstall.exe" /S >/dev/null 2>&1
-  check "the uninstaller finishes" uninstalled
-  check "uninstalled: the program's folder is gone" no_file "$dir"
-  check "uninstalled: the shortcut is gone" no_file "$shortcut"
-  check "uninstalled: the per-machine Run value is gone" reg_absent "$run_key" "Vigilamp Rizu"
-  check "uninstalled: the per-user Run value (quoted path) is gone" reg_absent "$user_run_key" "Vigilamp Rizu"
+  check "$t: the uninstaller finishes" uninstalled
+  check "$t: uninstalled: the program's folder is gone" no_file "$dir"
+  check "$t: uninstalled: the shortcut is gone" no_file "$shortcut"
+  check "$t: uninstalled: the per-machine Run value is gone" reg_absent "$run_key" "Vigilamp Rizu"
+  check "$t: uninstalled: the per-user Run value (quoted path) is gone" reg_absent "$user_run_key" "Vigilamp Rizu"
 
   # A chosen folder holding a file of the user's, and a Run value that starts another copy.
   other='C:\Apps\Vigilamp'
@@ -147,14 +150,28 @@ else
   mkdir -p "$odir"; echo mine > "$odir/notes.txt"
   w reg add "$run_key" /v "Vigilamp Rizu" /d 'C:\Portable\vigilamp.exe' /f >/dev/null
   $WINE "$setup" /S "/D=$other" >/dev/null 2>&1
-  check "installed into the folder given with /D" test -f "$odir/vigilamp.exe" -a -f "$odir/uninstall.exe"
-  check "Add/Remove Programs: the chosen folder" reg_is "$uninstall_key" InstallLocation "$other"
+  check "$t: installed into the folder given with /D" test -f "$odir/vigilamp.exe" -a -f "$odir/uninstall.exe"
+  check "$t: Add/Remove Programs: the chosen folder" reg_is "$uninstall_key" InstallLocation "$other"
+  # Installing again over it, as an update does, keeps the user's settings.
+  printf '[Timers]\r\nDelayValue=5000\r\n' > "$odir/vigilamp.ini"
+  $WINE "$setup" /S "/D=$other" >/dev/null 2>&1
+  check "$t: installing over it keeps vigilamp.ini" grep -q 'DelayValue=5000' "$odir/vigilamp.ini"
   $WINE "$odir/uninstall.exe" /S >/dev/null 2>&1
-  check "the uninstaller finishes" uninstalled
-  for f in "${files[@]}" uninstall.exe; do check "uninstalled: $f" no_file "$odir/$f"; done
-  check "the user's own file and so the folder stay" same "$odir/notes.txt" <(echo mine)
-  check "a Run value starting another copy stays" reg_is "$run_key" "Vigilamp Rizu" 'C:\Portable\vigilamp.exe'
-fi
+  check "$t: the uninstaller finishes" uninstalled
+  for f in "${files[@]}" vigilamp.ini uninstall.exe; do check "$t: uninstalled: $f" no_file "$odir/$f"; done
+  check "$t: the user's own file and so the folder stay" same "$odir/notes.txt" <(echo mine)
+  check "$t: a Run value starting another copy stays" reg_is "$run_key" "Vigilamp Rizu" 'C:\Portable\vigilamp.exe'
+  wine_stop
+  unset WINEPREFIX WT_DIR
+}
+
+for t in "${targets[@]}"; do
+  if [ "$t" = i686 ] && [ -z "$WINE_CAN_RUN_32BIT" ]; then
+    echo "== i686 installer not run: this kernel cannot run Wine's 32-bit loader (its contents are checked above)"
+    continue
+  fi
+  run_installer "$t"
+done
 
 echo "dist: $passed passed, $failed failed"
 echo "$passed passed, $failed failed"
