@@ -1,8 +1,9 @@
 # The README's commands. `make run` builds and starts the program under Wine; `make test` installs what is
-# missing, builds every preset, runs the unit tests and then the end-to-end suite.
+# missing, builds every preset, runs the unit tests, the end-to-end suite
+# and the check of the packages (`make dist`).
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build native i686 x86_64 unit e2e fuzz bench test run clean
+.PHONY: help deps build native i686 x86_64 unit e2e fuzz bench dist test run clean
 
 help:
 	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
@@ -34,6 +35,10 @@ bench: deps
 fuzz: deps
 	@scripts/fuzz.sh $${FUZZ_SECONDS:-300}
 
+# The packages under build/dist: per target a portable zip and an installer (tests/dist/check_dist.sh checks them)
+dist: i686 x86_64
+	@scripts/dist.sh
+
 test: build
 	@scripts/test.sh
 
@@ -41,4 +46,4 @@ run: x86_64
 	@scripts/run.sh
 
 clean:
-	rm -rf build/native build/i686 build/x86_64 build/fuzz
+	rm -rf build/native build/i686 build/x86_64 build/fuzz build/dist

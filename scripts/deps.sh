@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev cmake ninja-build nasm dpkg-dev
       debian-archive-keyring googletest g++ make wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils
-      x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev)
+      x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev
+      nsis zip unzip p7zip-full)
 
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test after a build: the native unit tests, a short fuzzing run, then the end-to-end suite under
-# Wine + Xvfb.
+# Runs every test after a build: the native unit tests, a short fuzzing run, the end-to-end suite under
+# Wine + Xvfb, then the packages made and installed under Wine.
 # Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,12 +20,26 @@ rm -f build/e2e-*.log
 scripts/e2e.sh
 e2e=$?
 
-sum() { grep -hE '^[0-9]+ passed, [0-9]+ failed' build/e2e-*.log 2>/dev/null | awk -v f="$1" '{s+=$f} END {print s+0}'; }
+echo "== packages (make dist, installed and uninstalled under Wine)"
+rm -f build/dist-check.log
+if scripts/dist.sh; then
+  tests/dist/check_dist.sh 2>&1 | tee build/dist-check.log | grep -v '^ok '
+  dist=${PIPESTATUS[0]}
+else
+  echo "0 passed, 1 failed" > build/dist-check.log
+  dist=1
+fi
+
+sum() { grep -hE '^[0-9]+ passed, [0-9]+ failed' "${@:2}" 2>/dev/null | awk -v f="$1" '{s+=$f} END {print s+0}'; }
+e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
-echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); e2e: $(sum 1) cases passed, $(sum 3) failed; $((SECONDS - start)) s"
-if [ $unit = 0 ] && [ $e2e = 0 ] && [ $fuzz = 0 ]; then
-  echo "$((unit_total + $(sum 1))) passed, 0 failed"
+echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; dist: $(sum 1 build/dist-check.log) checks passed, $(sum 3 build/dist-check.log) failed; $((SECONDS - start)) s"
+logs=("${e2e_logs[@]}" build/dist-check.log)
+if [ $unit = 0 ] && [ $e2e = 0 ] && [ $fuzz = 0 ] && [ $dist = 0 ]; then
+  echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
-echo "$(( $(sum 1) )) passed, $(( $(sum 3) + (unit != 0) + (fuzz != 0) )) failed"
+failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) ))
+((failed)) || failed=1  # a step that failed without counting its cases (a crash, a build error)
+echo "$(( $(sum 1 "${logs[@]}") )) passed, $failed failed"
 exit 1
