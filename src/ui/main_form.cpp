@@ -127,7 +127,8 @@ void MainForm::selectPage(std::string_view name) {
 
 void MainForm::tmrStatusTimer() {
     // Setting a light to the state it shows redraws nothing, so a quiet tick costs no painting.
-    for (auto [light, key] : kStatusLights) view_.led(light).setActive(ledLights.read(key));
+    const TKeyLed::States states = ledLights.readAll();
+    for (auto [light, key] : kStatusLights) view_.led(light).setActive(states.of(key));
 }
 
 void MainForm::cbxDisableStatClick() {

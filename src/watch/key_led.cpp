@@ -8,6 +8,13 @@ bool TKeyLed::read(LockKey key) {
     return keys[static_cast<std::uint8_t>(key)] != 0;
 }
 
+TKeyLed::States TKeyLed::readAll() {
+    std::uint8_t keys[256] = {};
+    keyboard_.state(keys);
+    const auto on = [&](LockKey key) { return keys[static_cast<std::uint8_t>(key)] != 0; };
+    return {on(LockKey::Caps), on(LockKey::Num), on(LockKey::Scroll)};
+}
+
 void TKeyLed::set(LockKey key, bool wanted) {
     if (loading_) return;
     const auto vk = static_cast<std::uint8_t>(key);

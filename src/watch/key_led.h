@@ -24,6 +24,12 @@ public:
     // Any set bit counts: a lock key held down reads as on whatever its toggle state.
     bool read(LockKey key);
     void set(LockKey key, bool wanted);
+    // The three keys from one look at the keyboard, for the status lights' tick: one system call, not three.
+    struct States {
+        bool caps, num, scroll;
+        bool of(LockKey key) const { return key == LockKey::Caps ? caps : key == LockKey::Num ? num : scroll; }
+    };
+    States readAll();
 
     bool CapsLock() { return read(LockKey::Caps); }
     bool NumLock() { return read(LockKey::Num); }

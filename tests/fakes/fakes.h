@@ -75,7 +75,12 @@ public:
     std::vector<Event> events;
     int stateWrites = 0;
 
-    void state(std::uint8_t out[256]) override { std::copy(keys, keys + 256, out); }
+    int stateReads = 0;
+
+    void state(std::uint8_t out[256]) override {
+        std::copy(keys, keys + 256, out);
+        ++stateReads;
+    }
     void setState(const std::uint8_t in[256]) override {
         std::copy(in, in + 256, keys);
         ++stateWrites;

@@ -27,12 +27,14 @@ TEST_F(StatusLightsTest, StartUnlitGreenAndMirrorTheKeysFromTheFirstTick) {
     EXPECT_EQ(lit(), (std::vector<bool>{true, false, true}));
 }
 
-TEST_F(StatusLightsTest, AQuietTickRedrawsNothing) {
+TEST_F(StatusLightsTest, AQuietTickRedrawsNothingAndLooksAtTheKeyboardOnce) {
     rig.keyboard.keys[144] = 1;
     rig.timers.advance(500);
     const auto before = rig.view.redraws;
+    const int reads = rig.keyboard.stateReads;
     rig.timers.advance(5000);
     EXPECT_EQ(rig.view.redraws, before);
+    EXPECT_EQ(rig.keyboard.stateReads - reads, 10);  // ten ticks, one read of all three keys each
 }
 
 TEST_F(StatusLightsTest, DisablingStopsTheMirrorAndShowsThemUnlitMaroon) {
