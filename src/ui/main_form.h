@@ -125,6 +125,9 @@ private:
     void click(Ctl control);
     // Releases the player at shutdown; a failure is shown and the caller goes on, so the program can always end.
     void closePlayer();
+    // Browse and Clear of the program and the sound groups: the path box, its Enable box and their two keys.
+    void browseInto(const OpenFileRequest& request, Ctl path, Key enable, Key file);
+    void clearGroup(Ctl path, Ctl box, Key enable, Key file);
     unsigned intervalOf(const IntervalSetting& setting);
     void checkAndApply(const IntervalSetting& setting);
     void loadKey(const SettingKey& key);

@@ -59,6 +59,23 @@ void MainForm::btnActionClick() {
     for (Key key : {Key::Minimise, Key::Close, Key::Nothing}) settings.store(setting(key), view_);
 }
 
+// ---- The program and the sound groups' shared steps
+
+void MainForm::browseInto(const OpenFileRequest& request, Ctl path, Key enable, Key file) {
+    if (const auto chosen = dialogs_.openFile(request)) view_.setText(path, *chosen);
+    // Stored whether or not a file was chosen: what the page shows is what the file keeps.
+    settings.store(setting(enable), view_);
+    settings.store(setting(file), view_);
+}
+
+void MainForm::clearGroup(Ctl path, Ctl box, Key enable, Key file) {
+    if (!dialogs_.confirm(kConfirmClear)) return;  // No leaves the page and the file as they are
+    view_.setText(path, "");
+    setChecked(box, false);
+    settings.store(setting(enable), view_);
+    settings.store(setting(file), view_);
+}
+
 // ---- Program execution
 
 void MainForm::cbxEnableClick() {
@@ -67,20 +84,9 @@ void MainForm::cbxEnableClick() {
     settings.store(setting(Key::Enable), view_);
 }
 
-void MainForm::btnBrowseClick() {
-    if (const auto path = dialogs_.openFile(kProgramDialog)) view_.setText(Ctl::txtFile, *path);
-    // Stored whether or not a file was chosen: what the page shows is what the file keeps.
-    settings.store(setting(Key::Enable), view_);
-    settings.store(setting(Key::File), view_);
-}
+void MainForm::btnBrowseClick() { browseInto(kProgramDialog, Ctl::txtFile, Key::Enable, Key::File); }
 
-void MainForm::btnClearClick() {
-    if (!dialogs_.confirm(kConfirmClear)) return;  // No leaves the page and the file as they are
-    view_.setText(Ctl::txtFile, "");
-    setChecked(Ctl::cbxEnable, false);
-    settings.store(setting(Key::Enable), view_);
-    settings.store(setting(Key::File), view_);
-}
+void MainForm::btnClearClick() { clearGroup(Ctl::txtFile, Ctl::cbxEnable, Key::Enable, Key::File); }
 
 // ---- Play sounds
 
@@ -94,17 +100,11 @@ void MainForm::cbxAudEnableClick() {
 }
 
 void MainForm::btnAudBrowseClick() {
-    if (const auto path = dialogs_.openFile(kSoundDialog)) view_.setText(Ctl::txtAudFile, *path);
-    settings.store(setting(Key::AudioEnable), view_);
-    settings.store(setting(Key::AudFile), view_);
+    browseInto(kSoundDialog, Ctl::txtAudFile, Key::AudioEnable, Key::AudFile);
 }
 
 void MainForm::btnAudClearClick() {
-    if (!dialogs_.confirm(kConfirmClear)) return;  // No leaves the page and the file as they are
-    view_.setText(Ctl::txtAudFile, "");
-    setChecked(Ctl::cbxAudEnable, false);
-    settings.store(setting(Key::AudioEnable), view_);
-    settings.store(setting(Key::AudFile), view_);
+    clearGroup(Ctl::txtAudFile, Ctl::cbxAudEnable, Key::AudioEnable, Key::AudFile);
 }
 
 void MainForm::btnDefaultClick() {

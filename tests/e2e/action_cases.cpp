@@ -16,18 +16,6 @@ std::string iniWatching(const char* cls, const std::string& actions = "", bool f
            "[Advanced]\r\nHandlename=" + cls + "\r\n";
 }
 
-std::string readFile(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string s(64 * 1024, '\0');
-    DWORD read = 0;
-    ReadFile(f, s.data(), static_cast<DWORD>(s.size()), &read, nullptr);
-    CloseHandle(f);
-    s.resize(read);
-    return s;
-}
-
 // True while another program has the file open without sharing write access, as a player reading it does.
 bool heldOpen(const std::string& path) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -36,36 +24,17 @@ bool heldOpen(const std::string& path) {
     return false;
 }
 
-struct ItemSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK findVisibleItem(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<ItemSearch*>(param);
-    if (GetDlgCtrlID(window) != s->id || !IsWindowVisible(window)) return TRUE;
-    s->found = window;
-    return FALSE;
-}
-
-// A visible control of a dialog by its id, at any depth: the explorer style nests some of them.
-HWND dialogItem(HWND dialog, int id) {
-    ItemSearch s{id, nullptr};
-    EnumChildWindows(dialog, findVisibleItem, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
 // The file-type list's selected entry in an open dialog.
 std::string selectedType(HWND dialog) {
-    HWND types = dialogItem(dialog, 0x470);  // cmb1
+    HWND types = e2e::childById(dialog, 0x470, true);  // cmb1
     if (!types) return "<no list>";
     return e2e::text(types);  // a drop-down list shows its selected entry
 }
 
 // Types a name into an open dialog's file name box and presses Open.
 void chooseFile(HWND dialog, const std::string& name) {
-    HWND box = dialogItem(dialog, 0x47C);  // cmb13, the explorer style's name box
-    if (!box) box = dialogItem(dialog, 0x480);  // edt1
+    HWND box = e2e::childById(dialog, 0x47C, true);  // cmb13, the explorer style's name box
+    if (!box) box = e2e::childById(dialog, 0x480, true);  // edt1
     e2e::check(box != nullptr, "the dialog has a file name box");
     if (!box) return;
     SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
@@ -119,7 +88,7 @@ E2E_CASE(the_chosen_program_starts_minimised_at_the_alert) {
     app.setText(Ctl::txtFile, program.c_str());  // typed: takes effect without being stored
     app.click(Ctl::btnExecute);
     std::string record;
-    e2e::waitFor([&] { return (record = readFile(program + ".ran")) != "<missing>"; }, 8000);
+    e2e::waitFor([&] { return (record = e2e::fileText(program + ".ran")) != "<missing>"; }, 8000);
     e2e::check(record != "<missing>", "the program ran");
     e2e::check(record.rfind("2\r\n", 0) == 0, "asked to show minimised (SW_SHOWMINIMIZED)", record);
     const std::string commandLine = record.substr(record.find('\n') + 1);
@@ -203,7 +172,7 @@ E2E_CASE(browse_cancelled_rewrites_the_shown_values_and_confirmed_takes_the_file
 E2E_CASE(clear_answered_no_keeps_everything_and_yes_clears_the_program) {
     e2e::App app(iniWatching("VigilampActionClear", "Enable=1\r\nFile=C:\\x.exe\r\n"));
     e2e::check(app.checked(Ctl::cbxEnable) && enabled(app, Ctl::txtFile), "loaded ticked and enabled");
-    const std::string before = readFile(app.iniPath());
+    const std::string before = e2e::fileText(app.iniPath());
     app.postClick(Ctl::btnClear);
     HWND box = app.waitBox("Confirm");
     e2e::check(box && e2e::App::boxText(box) == "Are you sure you want to clear the selected program?",
@@ -215,7 +184,7 @@ E2E_CASE(clear_answered_no_keeps_everything_and_yes_clears_the_program) {
     e2e::check(app.checked(Ctl::cbxEnable) && e2e::text(app.control(Ctl::txtFile)) == "C:\\x.exe" &&
                    enabled(app, Ctl::btnBrowse),
                "No: the box, the path and the buttons stay");
-    e2e::check(readFile(app.iniPath()) == before, "and the file is untouched");
+    e2e::check(e2e::fileText(app.iniPath()) == before, "and the file is untouched");
     app.postClick(Ctl::btnClear);
     box = app.waitBox("Confirm");
     if (!box) return e2e::check(false, "Clear asks again");

@@ -38,12 +38,13 @@ BOOL CALLBACK collectTopLevel(HWND window, LPARAM param) {
 
 struct ChildSearch {
     int id;
+    bool visibleOnly;
     HWND found;
 };
 
 BOOL CALLBACK findChild(HWND window, LPARAM param) {
     auto* s = reinterpret_cast<ChildSearch*>(param);
-    if (GetDlgCtrlID(window) != s->id) return TRUE;
+    if (GetDlgCtrlID(window) != s->id || (s->visibleOnly && !IsWindowVisible(window))) return TRUE;
     s->found = window;
     return FALSE;
 }
@@ -167,6 +168,18 @@ std::string iniValue(const std::string& path, const char* section, const char* k
     return value;
 }
 
+std::string fileText(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string text(GetFileSize(f, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(f, text.data(), DWORD(text.size()), &read, nullptr);
+    CloseHandle(f);
+    text.resize(read);
+    return text;
+}
+
 std::string machineValue(const char* key, const char* name) {
     HKEY handle;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
@@ -272,11 +285,13 @@ HWND App::findOwn(const char* cls, const char* title) const {
     return nullptr;
 }
 
-HWND App::control(vr::Ctl id) const {
-    ChildSearch s{static_cast<int>(id), nullptr};
-    EnumChildWindows(main_, findChild, reinterpret_cast<LPARAM>(&s));
+HWND childById(HWND parent, int id, bool visibleOnly) {
+    ChildSearch s{id, visibleOnly, nullptr};
+    EnumChildWindows(parent, findChild, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+
+HWND App::control(vr::Ctl id) const { return childById(main_, static_cast<int>(id)); }
 
 void App::click(vr::Ctl id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
 void App::postClick(vr::Ctl id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }

@@ -83,6 +83,11 @@ private:
 void screenshot(HWND window, const std::string& name);
 // The colour the screen shows at a point of a window's client area.
 COLORREF pixel(HWND window, int x, int y);
+// A file's whole contents, read while others may hold it open; "<missing>" when it is not there.
+std::string fileText(const std::string& path);
+// A control of a window by its id, at any depth (group boxes and the explorer-style dialog nest them); with
+// visibleOnly, the first visible one of that id.
+HWND childById(HWND parent, int id, bool visibleOnly = false);
 // A key of a profile file as GetPrivateProfileStringA reads it; "<missing>" when it is not there.
 std::string iniValue(const std::string& path, const char* section, const char* key);
 

@@ -72,17 +72,6 @@ bool enabled(const e2e::App& app, Ctl id) { return IsWindowEnabled(app.control(i
 
 std::string label(const e2e::App& app, Ctl id) { return e2e::text(app.control(id)); }
 
-std::string fileText(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "";
-    std::string text(GetFileSize(f, nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(f, text.data(), DWORD(text.size()), &read, nullptr);
-    CloseHandle(f);
-    text.resize(read);
-    return text;
-}
-
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool samePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
@@ -158,7 +147,7 @@ public:
     std::vector<std::string> report(DWORD ms) const {
         std::vector<std::string> lines;
         if (!e2e::waitFor([&] { return exists(marker_); }, ms)) return lines;
-        const std::string text = fileText(marker_);
+        const std::string text = e2e::fileText(marker_);
         for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(text.substr(start, end - start));
         return lines;
@@ -263,7 +252,7 @@ E2E_CASE(selecting_a_window_shows_it_and_set_keeps_its_class_over_a_restart) {
         app.click(Ctl::btnSet);
         e2e::check(e2e::iniValue(app.iniPath(), "Advanced", "Handlename") == "VigilampSurveyPick",
                    "Set stores the class", e2e::iniValue(app.iniPath(), "Advanced", "Handlename"));
-        stored = fileText(app.iniPath());
+        stored = e2e::fileText(app.iniPath());
     }
     {
         e2e::App app(stored);
@@ -328,7 +317,7 @@ E2E_CASE(the_documentation_opens_the_manual_beside_the_executable_maximised) {
     if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     e2e::check(samePath(folder, app.folder()), "in the executable's folder", report[1]);
     e2e::check(report[2] == std::to_string(SW_SHOWMAXIMIZED), "maximised", report[2]);
-    const std::string head = fileText(manual).substr(0, 200);
+    const std::string head = e2e::fileText(manual).substr(0, 200);
     e2e::check(head.find("MIME-Version: 1.0") != std::string::npos &&
                    head.find("multipart/related") != std::string::npos,
                "the manual is a MIME HTML archive");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/png.h"
+#include "ui/win32/window_object.h"
 
 namespace vr::win32 {
 
@@ -70,28 +71,16 @@ void registerClass(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpfnWndProc = AboutWindow::windowProc;
+    wc.lpfnWndProc = objectWindowProc<AboutWindow>;
     wc.lpszClassName = kAboutClass;
     RegisterClassExA(&wc);
 }
 
 }  // namespace
 
-LRESULT CALLBACK AboutWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<AboutWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->handle(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-}
-
 AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) {
     registerClass(instance);
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    dpi_ = systemDpi();
 
     // A tool window of fixed size: a small caption with only its close box.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -180,7 +169,7 @@ void AboutWindow::paintText(HDC dc) const {
     RestoreDC(dc, saved);
 }
 
-LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         // The Close button, and Enter or Esc through the dialog keys of the message loop.

@@ -20,10 +20,10 @@ public:
     void show();   // visible and in front of the program's other windows
     void close();  // hidden, not destroyed
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T>
+    friend LRESULT CALLBACK objectWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(HINSTANCE instance);
     void paint(HDC dc) const;
     void paintLogo(HDC dc) const;

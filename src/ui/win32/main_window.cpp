@@ -8,6 +8,7 @@
 #include "ui/win32/widgets/led_window.h"
 #include "ui/win32/widgets/menu_painter.h"
 #include "ui/win32/widgets/spin_edit.h"
+#include "ui/win32/window_object.h"
 
 namespace vr::win32 {
 
@@ -67,7 +68,7 @@ void registerClasses(HINSTANCE instance) {
     wc.lpfnWndProc = containerProc;
     wc.lpszClassName = kContainerClass;
     RegisterClassExA(&wc);
-    wc.lpfnWndProc = MainWindow::windowProc;
+    wc.lpfnWndProc = objectWindowProc<MainWindow>;
     wc.lpszClassName = kMainClass;
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
     wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCE(1), IMAGE_ICON, 16, 16, 0));
@@ -92,21 +93,9 @@ HMENU buildMenuBar() {
 
 }  // namespace
 
-LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->handle(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
-}
-
 MainWindow::MainWindow(HINSTANCE instance, HWND application) {
     registerClasses(instance);
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    dpi_ = systemDpi();
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -340,7 +329,7 @@ void MainWindow::showMain() {
 
 void MainWindow::hideMain() { ShowWindow(window_, SW_HIDE); }
 
-LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The menu bar is measured while the window is being created, before the form exists.
     if (message == WM_MEASUREITEM && menuPainter_->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
         return TRUE;

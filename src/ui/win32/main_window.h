@@ -49,10 +49,10 @@ public:
     int selectedItem(Ctl list) override;
     WindowHandle itemData(Ctl list, int index) override;
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    template <class T>
+    friend LRESULT CALLBACK objectWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(HINSTANCE instance);
     HWND createControl(const ControlRow& row, HWND parent, HINSTANCE instance);
     void fitLabel(HWND label, const ControlRow& row);

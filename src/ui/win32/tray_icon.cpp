@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "ui/tray_menu.h"
+#include "ui/win32/window_object.h"
 
 namespace vr::win32 {
 
@@ -33,7 +34,7 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND comman
     : application_(application), commands_(commands), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
+    wc.lpfnWndProc = objectWindowProc<TrayIconWindow>;
     wc.hInstance = instance;
     wc.lpszClassName = kTrayWindowClass;
     RegisterClassExA(&wc);
@@ -52,16 +53,6 @@ IconHandle TrayIconWindow::loadPicture(HINSTANCE instance, int resource) {
     picture_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     return reinterpret_cast<IconHandle>(picture_);
-}
-
-LRESULT CALLBACK TrayIconWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TrayIconWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<TrayIconWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->onMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT TrayIconWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -23,9 +23,9 @@ public:
     // Loads an icon resource at the small icon size into the component's own picture.
     IconHandle loadPicture(HINSTANCE instance, int resource);
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
+    template <class T>
+    friend LRESULT CALLBACK objectWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // TrayShell
