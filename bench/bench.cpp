@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "fakes/fakes.h"
-#include "platform/win32/ports_win32.h"
+#include "model/model.h"
+#include "win32/adapters/ports_win32.h"
 #include "watch/watch_cycle.h"
 
 namespace {
@@ -42,34 +42,22 @@ void row(const char* what, double value, double baseline, const char* unit, cons
     std::fflush(stdout);
 }
 
-// The scan tick as the program runs it: the class read from the label, the delay timer switched off, the
-// window looked for, through the real adapters.
+// The scan tick as the program runs it: the delay timer switched off and the window looked for by the class the
+// model holds, through the real adapters.
 struct NoActions : vr::AlertActions {
     void run() override {}
     void stopSound() override {}
 };
 
-struct LabelView : vr::fake::View {
-    HWND label;
-    explicit LabelView(HWND l) : label(l) {}
-    std::string text(vr::Ctl c) override {
-        if (c != vr::Ctl::lblClassname) return vr::fake::View::text(c);
-        char buffer[256];
-        GetWindowTextA(label, buffer, sizeof buffer);
-        return buffer;
-    }
-};
-
 void scanTick() {
     HWND host = CreateWindowA("STATIC", "bench", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    HWND label = CreateWindowA("STATIC", "IMWindowClass", WS_CHILD, 0, 0, 10, 10, host, nullptr, nullptr, nullptr);
     vr::win32::WindowTimers timers(host);
     vr::win32::SystemKeyboard keyboard;
     vr::win32::TopLevelWindows windows;
-    LabelView view(label);
-    vr::TKeyLed lights(keyboard);
+    vr::Model model;
+    vr::win32::TKeyLed lights(keyboard);
     NoActions actions;
-    vr::WatchCycle cycle(timers, view, windows, lights, actions);
+    vr::WatchCycle cycle(timers, model, windows, lights, actions);
     cycle.execute();
 
     const int n = 20000;

@@ -18,11 +18,11 @@ std::string spinStep(std::string_view text, std::int32_t minimum, std::int32_t i
     return std::to_string(std::clamp(value + (up ? increment : -std::int64_t(increment)), lo, hi));
 }
 
-std::optional<std::string> rangeMessage(std::int64_t value, const IntervalSetting& setting) {
-    const std::string range = "Anything between " + std::to_string(setting.minimum) + " and " +
-                              std::to_string(setting.maximum) + " is acceptable.";
-    if (value > setting.maximum) return "This value is too high. " + range;
-    if (value < setting.minimum) return "This value is too low. " + range;
+std::optional<std::string> rangeMessage(std::int64_t value, const Range& range) {
+    const std::string acceptable = "Anything between " + std::to_string(range.minimum) + " and " +
+                                   std::to_string(range.maximum) + " is acceptable.";
+    if (value > range.maximum) return "This value is too high. " + acceptable;
+    if (value < range.minimum) return "This value is too low. " + acceptable;
     return std::nullopt;
 }
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "platform/ports.h"
+#include "ports.h"
 
 namespace vr {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ports.h"
+#include "ports.h"
 
 namespace vr {
 

@@ -2,7 +2,7 @@
 // countdown; a new interval restarts a running timer; an interval of 0 never ticks; the first tick comes one
 // full interval after enabling.
 #pragma once
-#include "platform/ports.h"
+#include "ports.h"
 
 namespace vr {
 

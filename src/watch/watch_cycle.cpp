@@ -2,25 +2,25 @@
 
 namespace vr {
 
-WatchCycle::WatchCycle(TimerHost& timers, View& view, Windows& windows, TKeyLed& lights, AlertActions& actions)
+WatchCycle::WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights,
+                       AlertActions& actions)
     : tmrDelay(timers, static_cast<int>(TimerId::tmrDelay), 1000),
       tmrSearch(timers, static_cast<int>(TimerId::tmrSearch), 500),
       tmrFlash(timers, static_cast<int>(TimerId::tmrFlash), 500),
-      view_(view),
+      model_(model),
       windows_(windows),
       lights_(lights),
       actions_(actions) {}
 
 void WatchCycle::allLightsOff() {
-    lights_.setCapsLock(false);
-    lights_.setNumLock(false);
-    lights_.setScrollLock(false);
+    for (LockKey key : {LockKey::Caps, LockKey::Num, LockKey::Scroll}) lights_.set(key, false);
 }
 
 void WatchCycle::stopAlert() {
     tmrFlash.setEnabled(false);
+    lit_ = false;
     allLightsOff();
-    view_.setText(Ctl::lblStatus, kStatusIdle);
+    model_.setText(Ctl::lblStatus, kStatusIdle);
 }
 
 void WatchCycle::execute() {
@@ -30,7 +30,7 @@ void WatchCycle::execute() {
 
 void WatchCycle::startWatch() {
     tmrDelay.setEnabled(true);  // an enabled delay keeps its countdown: a second Execute does not prolong it
-    view_.setText(Ctl::lblStatus, kStatusActive);
+    model_.setText(Ctl::lblStatus, kStatusActive);
 }
 
 void WatchCycle::disable() {
@@ -45,14 +45,12 @@ void WatchCycle::disable() {
     }
     tmrDelay.setEnabled(false);
     tmrSearch.setEnabled(false);
-    view_.setText(Ctl::lblStatus, kStatusIdle);
+    model_.setText(Ctl::lblStatus, kStatusIdle);
 }
 
 void WatchCycle::reset() {
     disable();
-    // Not execute(): its second round of lights-off would read the key states before they show the presses
-    // that disable has just synthesised, and so switch a flashing light straight back on.
-    startWatch();
+    execute();
 }
 
 bool WatchCycle::onTimer(int id) {
@@ -66,20 +64,22 @@ bool WatchCycle::onTimer(int id) {
 void WatchCycle::tmrDelayTimer() { tmrSearch.setEnabled(true); }
 
 void WatchCycle::tmrSearchTimer() {
-    // The class is read afresh at every tick, so a pick on the Advanced page takes effect at the next one.
-    const std::string target = view_.text(Ctl::lblClassname);
     tmrDelay.setEnabled(false);
-    if (windows_.findByClass(target) == 0) return;
+    // The class is read afresh at every tick, so a pick on the Advanced page takes effect at the next one.
+    if (windows_.findByClass(model_.text(Ctl::lblClassname)) == 0) return;
     tmrSearch.setEnabled(false);
     tmrFlash.setEnabled(true);
     actions_.run();
 }
 
 void WatchCycle::tmrFlashTimer() {
-    allLightsOff();
-    lights_.setCapsLock(view_.checked(Ctl::cbxFlshpatCaps));
-    lights_.setNumLock(view_.checked(Ctl::cbxFlshpatNum));
-    lights_.setScrollLock(view_.checked(Ctl::cbxFlshpatScr));
+    // The lights read the keyboard as it is now, so the ticks alternate themselves: the first after the window
+    // is found lights the pattern, the next puts every light off. The pattern boxes are read at every tick, so
+    // a box ticked during an alert joins at the next lit tick.
+    lit_ = !lit_;
+    lights_.set(LockKey::Caps, lit_ && model_.checked(Ctl::cbxFlshpatCaps));
+    lights_.set(LockKey::Num, lit_ && model_.checked(Ctl::cbxFlshpatNum));
+    lights_.set(LockKey::Scroll, lit_ && model_.checked(Ctl::cbxFlshpatScr));
 }
 
 }  // namespace vr

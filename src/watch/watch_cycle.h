@@ -4,8 +4,8 @@
 #pragma once
 #include <string>
 
-#include "platform/ports.h"
-#include "watch/key_led.h"
+#include "model/model.h"
+#include "ports.h"
 #include "watch/timer.h"
 
 namespace vr {
@@ -23,7 +23,7 @@ public:
 
 class WatchCycle {
 public:
-    WatchCycle(TimerHost& timers, View& view, Windows& windows, TKeyLed& lights, AlertActions& actions);
+    WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights, AlertActions& actions);
 
     // The commands and shared steps.
     void stopAlert();
@@ -48,10 +48,11 @@ private:
     void allLightsOff();
     void startWatch();
 
-    View& view_;
+    Model& model_;
     Windows& windows_;
-    TKeyLed& lights_;
+    LockLights& lights_;
     AlertActions& actions_;
+    bool lit_ = false;  // the pattern shows: the flash ticks alternate between the pattern and all off
 };
 
 }  // namespace vr

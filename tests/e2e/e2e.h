@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/control_ids.h"
+#include "model/ids.h"
 
 namespace e2e {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "e2e.h"
-#include "ui/layout.h"
+#include "model/layout.h"
 
 using vr::Cmd;
 using vr::Ctl;

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports.h"
-#include "ui/layout.h"
+#include "model/layout.h"
+#include "model/model.h"
+#include "ports.h"
+#include "win32/adapters/key_led.h"
 
 namespace vr::fake {
 
@@ -61,9 +63,35 @@ private:
     std::uint64_t now_ = 0;
 };
 
-// A keyboard whose synthesised strokes, like real ones, reach the thread's key state only when messages are
-// pumped (settle), unless immediate is set.
-class Keyboard : public vr::Keyboard {
+// The lock lights as the core sees them: a set acts at once and a read tells the state as it is now.
+class LockLights : public vr::LockLights {
+public:
+    bool lit[3] = {};  // Caps, Num, Scroll
+    int looks = 0;     // reads of the keyboard
+    struct Change {
+        LockKey key;
+        bool on;
+        bool operator==(const Change&) const = default;
+    };
+    std::vector<Change> changes;  // every light the program switched, in order
+
+    LockStates states() override {
+        ++looks;
+        return {lit[0], lit[1], lit[2]};
+    }
+    void set(LockKey key, bool on) override {
+        bool& light = lit[static_cast<int>(key)];
+        if (light == on) return;
+        light = on;
+        changes.push_back({key, on});
+    }
+    bool on(LockKey key) const { return lit[static_cast<int>(key)]; }
+    bool allOff() const { return !lit[0] && !lit[1] && !lit[2]; }
+};
+
+// The Windows keyboard calls under TKeyLed. Synthesised strokes reach the state the thread reads only when the
+// system has taken them (settle), unless immediate is set.
+class Keyboard : public win32::KeyboardApi {
 public:
     std::uint8_t keys[256] = {};
     int platform = 2;
@@ -108,8 +136,8 @@ class Windows : public vr::Windows {
 public:
     std::set<std::string> open;  // classes of the windows that exist
     std::vector<std::string> lookups;
-    std::vector<std::pair<WindowHandle, unsigned>> commands;
-    Journal* journal = nullptr;                     // "find:<class>", "command:<number>"
+    std::vector<std::pair<WindowHandle, std::string>> commands;  // "minimise" or "close"
+    Journal* journal = nullptr;                     // "find:<class>", "command:minimise", "command:close"
     std::function<void(const std::string&)> found;  // runs after a lookup: windows may come and go here
 
     // The desktop's top-level windows in enumeration order, as the survey sees them. A title or class longer
@@ -131,9 +159,13 @@ public:
         if (found) found(name);
         return window;
     }
-    void sysCommand(WindowHandle window, unsigned command) override {
-        commands.push_back({window, command});
-        note(journal, "command:" + std::to_string(command));
+    void minimise(WindowHandle window) override {
+        commands.push_back({window, "minimise"});
+        note(journal, "command:minimise");
+    }
+    void close(WindowHandle window) override {
+        commands.push_back({window, "close"});
+        note(journal, "command:close");
     }
     std::vector<TopLevelWindow> topLevelWindows() override {
         ++enumerations;
@@ -149,7 +181,7 @@ public:
         if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->owner;
         return std::nullopt;
     }
-    void close(WindowHandle window) {
+    void closeDesktopWindow(WindowHandle window) {
         std::erase_if(desktop, [&](const Desktop& d) { return d.handle == window; });
     }
 
@@ -311,71 +343,51 @@ public:
     }
 };
 
-// The main window's controls with their design-time values, taken from the layout tables.
+// The main window: what it shows, as the model told it, and the window operations the core asked for.
 class View : public vr::View {
 public:
     std::map<Ctl, bool> checks, enables;
     std::map<Ctl, std::string> texts;
-    std::map<Ctl, TVrLed> leds;
-    std::map<Ctl, int> redraws;
+    std::map<Ctl, int> redraws;  // status light redraws
     Page shownPage = Page::Status;
     int pageChanges = 0;
     bool visible = false, terminated = false;
-    std::vector<Ctl> changes;  // every setChecked and setText, in order
+    std::vector<Ctl> changes;  // every check and text shown, in order
+    std::map<Ctl, std::vector<ListItem>> items;
+    int aboutShows = 0;
+    static constexpr WindowHandle kWindow = 0x1F2E;
 
-    View() {
+    // Shows the model as it is and follows it from now on.
+    explicit View(Model& model) {
         for (const PageTable& table : pageTables())
             for (const ControlRow& row : table.rows) {
-                texts[row.id] = row.text;
-                checks[row.id] = row.flags & Checked;
-                enables[row.id] = !(row.flags & Disabled);
-                if (row.kind == Kind::Led) leds[row.id].redraw = [this, id = row.id] { ++redraws[id]; };
+                texts[row.id] = model.text(row.id);
+                checks[row.id] = model.checked(row.id);
+                enables[row.id] = model.enabled(row.id);
+                if (row.kind == Kind::Led) model.led(row.id).redraw = [this, id = row.id] { ++redraws[id]; };
             }
+        model.attach(*this);
     }
-    bool checked(Ctl c) override { return checks.at(c); }
-    void setChecked(Ctl c, bool on) override {
+    void showChecked(Ctl c, bool on) override {
         checks.at(c) = on;
         changes.push_back(c);
     }
-    std::string text(Ctl c) override { return texts.at(c); }
-    void setText(Ctl c, const std::string& t) override {
+    void showText(Ctl c, const std::string& t) override {
         texts.at(c) = t;
         changes.push_back(c);
     }
-    bool enabled(Ctl c) override { return enables.at(c); }
-    void setEnabled(Ctl c, bool on) override { enables.at(c) = on; }
-    TVrLed& led(Ctl c) override { return leds.at(c); }
-    Page page() override { return shownPage; }
+    void showEnabled(Ctl c, bool on) override { enables.at(c) = on; }
+    void showItemsCleared(Ctl list) override { items[list].clear(); }
+    void showItemAdded(Ctl list, const ListItem& item) override { items[list].push_back(item); }
     void showPage(Page p) override {
         shownPage = p;
         ++pageChanges;
     }
     void showMain() override { visible = true; }
     void hideMain() override { visible = false; }
-    int aboutShows = 0;
     void showAbout() override { ++aboutShows; }
     void terminate() override { terminated = true; }
     WindowHandle window() override { return kWindow; }
-
-    // List boxes: their items, and the selection the user has made (-1: none).
-    struct Item {
-        std::string text;
-        WindowHandle data;
-        bool operator==(const Item&) const = default;
-    };
-    std::map<Ctl, std::vector<Item>> items;
-    std::map<Ctl, int> selection;
-    static constexpr WindowHandle kWindow = 0x1F2E;
-
-    void clearItems(Ctl list) override {
-        items[list].clear();
-        selection[list] = -1;
-    }
-    void addItem(Ctl list, const std::string& text, WindowHandle data) override {
-        items[list].push_back({text, data});
-    }
-    int selectedItem(Ctl list) override { return selection.count(list) ? selection[list] : -1; }
-    WindowHandle itemData(Ctl list, int index) override { return items.at(list).at(index).data; }
 };
 
 // The notification area: it keeps the icons it was given, by window and id, as the shell does.

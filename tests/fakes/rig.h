@@ -1,11 +1,10 @@
-// The main form wired to fakes of every port, created as at start-up, with a message loop that settles the
-// keyboard before each tick as the real one does.
+// The main form wired to a model and fakes of every port, created as at start-up.
 #pragma once
 #include <functional>
 #include <vector>
 
 #include "fakes/fakes.h"
-#include "ui/main_form.h"
+#include "form/main_form.h"
 
 namespace vr::fake {
 
@@ -25,16 +24,17 @@ inline constexpr const char* kExecutable = "C:\\Program Files\\Vigilamp\\vigilam
 
 struct Rig {
     Timers timers;
-    View view;
+    Model model;
+    View view{model};
     Windows windows;
-    Keyboard keyboard;
+    LockLights lights;
     Dialogs dialogs;
     Profile profile;
     RunKey runKey;
     Shell shell;
     MediaPlayer player;
     Journal journal;  // the window lookups and commands, the shell and the player, in one order
-    MainForm form{FormPorts{timers, view, windows, keyboard, dialogs, profile, runKey, shell, player, kExecutable}};
+    MainForm form{FormPorts{timers, model, view, windows, lights, dialogs, profile, runKey, shell, player, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}
@@ -43,28 +43,19 @@ struct Rig {
         for (const auto& e : ini) profile.set(e.section, e.key, e.value);
         windows.journal = shell.journal = player.journal = &journal;
         if (prepare) prepare(*this);
-        timers.onTick = [this](int id) {
-            keyboard.settle();
-            form.timer(id);
-        };
+        timers.onTick = [this](int id) { form.timer(id); };
         form.create();
     }
-    // A command arrives through the message loop, so the key state has caught up with earlier presses.
-    void click(Ctl c) {
-        keyboard.settle();
-        form.command(static_cast<int>(c));
-    }
-    void menu(Cmd c) {
-        keyboard.settle();
-        form.command(static_cast<int>(c));
-    }
-    // The user clicks a check box: it toggles, then its click handling runs.
+    void click(Ctl c) { form.command(static_cast<int>(c)); }
+    void menu(Cmd c) { form.command(static_cast<int>(c)); }
+    // The user clicks a check box: the view toggles it and hands it to the model, then its click handling runs.
     void toggle(Ctl box) {
-        view.checks.at(box) = !view.checks.at(box);
+        view.checks.at(box) = !model.checked(box);
+        model.userChecked(box, view.checks.at(box));
         click(box);
     }
     std::string status() { return view.texts.at(Ctl::lblStatus); }
-    bool lightsOff() { return !keyboard.on(20) && !keyboard.on(144) && !keyboard.on(145); }
+    bool lightsOff() { return lights.allOff(); }
 };
 
 }  // namespace vr::fake

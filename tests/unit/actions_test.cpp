@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/rig.h"
-#include "ui/main_form_actions.h"
+#include "form/main_form_actions.h"
 
 namespace vr {
 namespace {
@@ -18,7 +18,7 @@ std::vector<std::string> exceptions(const fake::Dialogs& dialogs) {
     return texts;
 }
 
-std::string closeCommand() { return "command:" + std::to_string(kScClose); }
+std::string closeCommand() { return "command:close"; }
 
 // ---- The alert
 
@@ -35,11 +35,11 @@ struct AlertTest : ::testing::Test {
     void enableBoth(const std::string& program, const std::string& sound) {
         rig.toggle(Ctl::cbxEnable);
         rig.toggle(Ctl::cbxAudEnable);
-        rig.view.texts[Ctl::txtFile] = program;
-        rig.view.texts[Ctl::txtAudFile] = sound;
+        rig.model.setText(Ctl::txtFile, program);
+        rig.model.setText(Ctl::txtAudFile, sound);
     }
     void select(Ctl radio) {
-        for (Ctl c : {Ctl::rbnMinimise, Ctl::rbnClose, Ctl::rbnNothing}) rig.view.checks[c] = c == radio;
+        for (Ctl c : {Ctl::rbnMinimise, Ctl::rbnClose, Ctl::rbnNothing}) rig.model.setChecked(c, c == radio);
     }
 };
 
@@ -65,8 +65,8 @@ TEST_F(AlertTest, TheActionsReadTheControlsAsTheyAreAtTheAlertNotAsStored) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(10500);
     // Typed during the wait, stored nowhere.
-    rig.view.texts[Ctl::txtFile] = "notepad.exe";
-    rig.view.texts[Ctl::txtAudFile] = "D:\\new.mp3";
+    rig.model.setText(Ctl::txtFile, "notepad.exe");
+    rig.model.setText(Ctl::txtAudFile, "D:\\new.mp3");
     select(Ctl::rbnNothing);
     rig.timers.advance(500);
     ASSERT_EQ(rig.shell.calls.size(), 1u);
@@ -76,12 +76,12 @@ TEST_F(AlertTest, TheActionsReadTheControlsAsTheyAreAtTheAlertNotAsStored) {
 }
 
 TEST_F(AlertTest, WithBothBoxesUntickedOnlyTheWindowActionRunsAndMinimiseIsTheDesignChoice) {
-    rig.view.texts[Ctl::txtFile] = "C:\\x.exe";  // a path without its box ticked does nothing
+    rig.model.setText(Ctl::txtFile, "C:\\x.exe");  // a path without its box ticked does nothing
     alert();
     EXPECT_TRUE(rig.shell.calls.empty());
     EXPECT_TRUE(rig.player.calls.empty());
     ASSERT_EQ(rig.windows.commands.size(), 1u);
-    EXPECT_EQ(rig.windows.commands[0].second, kScMinimize);
+    EXPECT_EQ(rig.windows.commands[0].second, "minimise");
 }
 
 TEST_F(AlertTest, AnEmptySoundPathIsStillGivenToThePlayer) {
@@ -94,7 +94,7 @@ TEST_F(AlertTest, TheWindowIsLookedUpAgainByTheClassShownAtThatMoment) {
     // Between the scan and the action the user picks another class, whose window exists.
     rig.windows.found = [&](const std::string& cls) {
         if (cls != "IMWindowClass") return;
-        rig.view.texts[Ctl::lblClassname] = "Notepad";
+        rig.model.setText(Ctl::lblClassname, "Notepad");
         rig.windows.open.insert("Notepad");
     };
     alert();
@@ -125,7 +125,7 @@ TEST_F(AlertTest, TheActionsRunOncePerAlert) {
 
 TEST_F(AlertTest, APlayerThatRefusesTheFileIsShownAndSkipsTheWindowActionButTheAlertGoesOn) {
     enableBoth("C:\\x.exe", "D:\\broken.mp3");
-    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
     rig.player.failUrl = "The sound D:\\broken.mp3 could not be played: unspecified error";
     alert();
     EXPECT_EQ(exceptions(rig.dialogs),
@@ -133,8 +133,7 @@ TEST_F(AlertTest, APlayerThatRefusesTheFileIsShownAndSkipsTheWindowActionButTheA
     EXPECT_EQ(rig.shell.calls.size(), 1u);  // the program had already started
     EXPECT_TRUE(rig.windows.commands.empty());
     rig.timers.advance(1000);
-    rig.keyboard.settle();
-    EXPECT_TRUE(rig.keyboard.on(20));  // the flash goes on
+    EXPECT_TRUE(rig.lights.on(LockKey::Caps));  // the flash goes on
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
 }
 
@@ -154,12 +153,11 @@ TEST_F(AlertTest, ExecuteLeavesTheSoundPlayingWhileDisableAndResetStopIt) {
 }
 
 TEST_F(AlertTest, AStopThatFailsIsShownAfterTheTimersAndLightsAreOff) {
-    rig.view.checks[Ctl::cbxFlshpatNum] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatNum, true);
     alert();
     rig.timers.advance(1000);
     rig.player.failStop = "The sound could not be stopped";
     rig.click(Ctl::btnReset);
-    rig.keyboard.settle();
     EXPECT_EQ(exceptions(rig.dialogs), (std::vector<std::string>{"The sound could not be stopped."}));
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
@@ -221,8 +219,8 @@ TEST_F(ActionsPageTest, AtDesignTimeTheGroupsAreDisabledAndSetIsNot) {
 }
 
 TEST_F(ActionsPageTest, SetStoresTheThreeWindowActionsInOrder) {
-    rig.view.checks[Ctl::rbnMinimise] = false;
-    rig.view.checks[Ctl::rbnClose] = true;
+    rig.model.setChecked(Ctl::rbnMinimise, false);
+    rig.model.setChecked(Ctl::rbnClose, true);
     rig.click(Ctl::btnAction);
     EXPECT_EQ(rig.profile.writes, (std::vector<Write>{{"Actions", "Minimise", "0", false},
                                                       {"Actions", "Close", "1", false},
@@ -230,7 +228,7 @@ TEST_F(ActionsPageTest, SetStoresTheThreeWindowActionsInOrder) {
 }
 
 TEST_F(ActionsPageTest, TheProgramEnableBoxSwitchesItsGroupAndStoresOnlyItself) {
-    rig.view.texts[Ctl::txtFile] = "C:\\x.exe";
+    rig.model.setText(Ctl::txtFile, "C:\\x.exe");
     rig.toggle(Ctl::cbxEnable);
     EXPECT_TRUE(allEnabled(kProgramControls, true));
     EXPECT_TRUE(allEnabled(kSoundControls, false));
@@ -241,7 +239,7 @@ TEST_F(ActionsPageTest, TheProgramEnableBoxSwitchesItsGroupAndStoresOnlyItself) 
 }
 
 TEST_F(ActionsPageTest, TheSoundEnableBoxStoresThePathOnlyWhenUnticked) {
-    rig.view.texts[Ctl::txtAudFile] = "D:\\a.mp3";
+    rig.model.setText(Ctl::txtAudFile, "D:\\a.mp3");
     rig.toggle(Ctl::cbxAudEnable);
     EXPECT_TRUE(allEnabled(kSoundControls, true));
     EXPECT_TRUE(allEnabled(kProgramControls, false));
@@ -286,8 +284,8 @@ TEST_F(ActionsPageTest, ProgramBrowseShowsTheProgramDialogAndStoresTheChosenPath
 TEST_F(ActionsPageTest, BrowseCancelledInEitherGroupRewritesTheValuesShown) {
     rig.toggle(Ctl::cbxEnable);
     rig.toggle(Ctl::cbxAudEnable);
-    rig.view.texts[Ctl::txtFile] = "typed.exe";
-    rig.view.texts[Ctl::txtAudFile] = "typed.wav";
+    rig.model.setText(Ctl::txtFile, "typed.exe");
+    rig.model.setText(Ctl::txtAudFile, "typed.wav");
     const std::size_t before = rig.profile.writes.size();
     rig.click(Ctl::btnBrowse);
     rig.click(Ctl::btnAudBrowse);
@@ -327,7 +325,7 @@ TEST_F(ActionsPageTest, ADialogThatFailsIsShownAndNothingIsStored) {
 
 TEST_F(ActionsPageTest, ProgramClearAnsweredYesEmptiesUnticksDisablesAndStores) {
     rig.toggle(Ctl::cbxEnable);
-    rig.view.texts[Ctl::txtFile] = "C:\\x.exe";
+    rig.model.setText(Ctl::txtFile, "C:\\x.exe");
     rig.click(Ctl::btnClear);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].kind, "confirm");
@@ -343,7 +341,7 @@ TEST_F(ActionsPageTest, ProgramClearAnsweredYesEmptiesUnticksDisablesAndStores) 
 
 TEST_F(ActionsPageTest, SoundClearAnsweredYesEmptiesUnticksDisablesAndStores) {
     rig.toggle(Ctl::cbxAudEnable);
-    rig.view.texts[Ctl::txtAudFile] = "D:\\a.mp3";
+    rig.model.setText(Ctl::txtAudFile, "D:\\a.mp3");
     rig.click(Ctl::btnAudClear);
     EXPECT_EQ(rig.dialogs.shown.at(0).text, "Are you sure you want to clear the selected program?");
     EXPECT_EQ(rig.view.texts[Ctl::txtAudFile], "");
@@ -358,8 +356,8 @@ TEST_F(ActionsPageTest, SoundClearAnsweredYesEmptiesUnticksDisablesAndStores) {
 TEST_F(ActionsPageTest, ClearAnsweredNoInEitherGroupChangesAndStoresNothing) {
     rig.toggle(Ctl::cbxEnable);
     rig.toggle(Ctl::cbxAudEnable);
-    rig.view.texts[Ctl::txtFile] = "C:\\x.exe";
-    rig.view.texts[Ctl::txtAudFile] = "D:\\a.mp3";
+    rig.model.setText(Ctl::txtFile, "C:\\x.exe");
+    rig.model.setText(Ctl::txtAudFile, "D:\\a.mp3");
     const std::size_t before = rig.profile.writes.size();
     rig.dialogs.answers = {false, false};
     rig.click(Ctl::btnClear);
@@ -375,7 +373,7 @@ TEST_F(ActionsPageTest, ClearAnsweredNoInEitherGroupChangesAndStoresNothing) {
 
 TEST_F(ActionsPageTest, ARefusedStoreDuringClearIsShownAndEndsTheHandlerThere) {
     rig.toggle(Ctl::cbxEnable);
-    rig.view.texts[Ctl::txtFile] = "C:\\x.exe";
+    rig.model.setText(Ctl::txtFile, "C:\\x.exe");
     rig.profile.refuse = true;
     const std::size_t before = rig.profile.writes.size();
     rig.click(Ctl::btnClear);

@@ -5,8 +5,8 @@
 namespace vr {
 namespace {
 
-const IntervalSetting& delay = kIntervals[0];
-const IntervalSetting& flashing = kIntervals[2];
+const Range& delay = setting(Key::DelayValue).range;
+const Range& flashing = setting(Key::LightingInterval).range;
 
 TEST(SpinValue, IsTheTextAsAnIntegerOrTheMinimum) {
     EXPECT_EQ(spinValue("2500", 1000), 2500);
@@ -33,7 +33,7 @@ TEST(RangeMessage, TooHighComesFirstThenTooLow) {
     EXPECT_EQ(*rangeMessage(999, delay), "This value is too low. Anything between 1000 and 60000 is acceptable.");
     EXPECT_EQ(*rangeMessage(10001, flashing),
               "This value is too high. Anything between 1000 and 10000 is acceptable.");
-    EXPECT_EQ(rangeMessage(10001, kIntervals[1]), std::nullopt);
+    EXPECT_EQ(rangeMessage(10001, setting(Key::ScanInterval).range), std::nullopt);
 }
 
 TEST(RangeMessage, DigitsBeyond32BitsAreTooHighOrTooLowNotTheMinimum) {

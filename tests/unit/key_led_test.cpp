@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fakes.h"
-#include "watch/key_led.h"
+#include "win32/adapters/key_led.h"
 
-namespace vr {
+namespace vr::win32 {
 namespace {
 
 struct KeyLedTest : ::testing::Test {
-    fake::Keyboard keyboard;
+    vr::fake::Keyboard keyboard;
     TKeyLed led{keyboard};
     void SetUp() override { led.loaded(); }
 };
@@ -55,7 +55,7 @@ TEST_F(KeyLedTest, AnyOtherFamilyDoesNothing) {
 }
 
 TEST(KeyLedLoading, SetsDoNothingUntilTheOwnerHasLoaded) {
-    fake::Keyboard keyboard;
+    vr::fake::Keyboard keyboard;
     TKeyLed led{keyboard};
     led.setCapsLock(true);
     EXPECT_TRUE(keyboard.events.empty());
@@ -65,4 +65,4 @@ TEST(KeyLedLoading, SetsDoNothingUntilTheOwnerHasLoaded) {
 }
 
 }  // namespace
-}  // namespace vr
+}  // namespace vr::win32

@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "ui/layout.h"
+#include "model/layout.h"
 
 namespace vr {
 namespace {

@@ -60,9 +60,8 @@ TEST_F(MainFormTest, HideAndTheShowStepChangeOnlyVisibility) {
 }
 
 TEST_F(MainFormTest, CloseEndsAtOnceWithoutAskingAndWithTheLightsOff) {
-    rig.keyboard.keys[144] = 1;
+    rig.lights.lit[1] = true;
     rig.form.close();
-    rig.keyboard.settle();
     EXPECT_TRUE(rig.view.terminated);
     EXPECT_TRUE(rig.dialogs.shown.empty());
     EXPECT_TRUE(rig.lightsOff());
@@ -70,12 +69,11 @@ TEST_F(MainFormTest, CloseEndsAtOnceWithoutAskingAndWithTheLightsOff) {
 
 TEST_F(MainFormTest, ExitAsksAndNoKeepsTheProgramRunningWithTheAlertStopped) {
     rig.windows.open.insert("IMWindowClass");
-    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(12000);
     rig.dialogs.answers = {false};
     rig.menu(Cmd::Exit1);
-    rig.keyboard.settle();
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].kind, "confirm");
     EXPECT_EQ(rig.dialogs.shown[0].text, "Are you sure you wish to close Vigilamp?");
@@ -96,17 +94,15 @@ TEST_F(MainFormTest, ExitAnsweredNoWhileScanningSaysTheWatchGoesOn) {
 
 TEST_F(MainFormTest, ExitAnsweredYesEndsWithTheLightsOffEvenWhenTheAlertRestartedMeanwhile) {
     rig.windows.open.insert("IMWindowClass");
-    rig.view.checks[Ctl::cbxFlshpatNum] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatNum, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(10500);
     // While the box is open the scan finds the window and the flash switches Num Lock on.
     rig.dialogs.whileOpen = [&] {
         rig.timers.advance(2000);
-        rig.keyboard.settle();
-        ASSERT_TRUE(rig.keyboard.on(144));
+        ASSERT_TRUE(rig.lights.on(LockKey::Num));
     };
     rig.menu(Cmd::Exit2);
-    rig.keyboard.settle();
     EXPECT_TRUE(rig.view.terminated);
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
@@ -126,12 +122,10 @@ TEST_F(MainFormTest, AboutShowsTheAboutWindowEachTimeAndLeavesTheWatchAndTheMain
 
 TEST_F(MainFormTest, TheEndOfTheSessionStopsARunningAlert) {
     rig.windows.open.insert("IMWindowClass");
-    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(12000);
-    rig.keyboard.settle();
     rig.form.endSession();
-    rig.keyboard.settle();
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
 }

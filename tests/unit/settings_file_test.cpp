@@ -4,6 +4,8 @@
 #include "fakes/fakes.h"
 #include "settings/intervals.h"
 #include "settings/profile_value.h"
+#include "model/layout.h"
+#include "model/model.h"
 #include "settings/settings_file.h"
 
 namespace vr {
@@ -18,20 +20,33 @@ TEST(SettingsPath, ReplacesOnlyTheExtensionOfTheFileName) {
     EXPECT_EQ(settingsPathFor("C:lamp"), "C:lamp.ini");
 }
 
-TEST(SettingKeys, EveryIntervalIsStoredUnderItsTableKeyFromItsOwnSpinEdit) {
-    for (const IntervalSetting& interval : kIntervals) {
-        const SettingKey& key = settingNamed(interval.key);
-        EXPECT_STREQ(key.section, interval.section) << interval.key;
-        EXPECT_EQ(key.control, interval.spin) << interval.key;
-        EXPECT_EQ(key.type, ValueType::Integer) << interval.key;
+TEST(SettingKeys, EveryIntervalIsShownByASpinEditAndStoredByASetButtonOfTheSamePage) {
+    const auto rowOf = [](Ctl id) -> std::pair<Page, const ControlRow*> {
+        for (const PageTable& table : pageTables())
+            for (const ControlRow& row : table.rows)
+                if (row.id == id) return {table.page, &row};
+        return {Page::Status, nullptr};
+    };
+    int intervals = 0;
+    for (const SettingKey& key : kSettings) {
+        const auto [page, row] = rowOf(key.control);
+        ASSERT_NE(row, nullptr) << key.name << " names a control that does not exist";
+        EXPECT_EQ(row->kind == Kind::Spin, key.type == ValueType::Integer) << key.name;
+        EXPECT_EQ(settingShownBy(key.control), &key) << key.name << ": one key per control";
+        if (key.setButton == Ctl::none) continue;
+        const auto [buttonPage, button] = rowOf(key.setButton);
+        ASSERT_NE(button, nullptr) << key.name;
+        EXPECT_EQ(button->kind, Kind::Button) << key.name;
+        EXPECT_EQ(buttonPage, page) << key.name;
+        intervals += key.type == ValueType::Integer;
     }
-    EXPECT_THROW(settingNamed("Delay"), std::out_of_range);
+    EXPECT_EQ(intervals, 3);
 }
 
 TEST(SettingKeys, DefaultsAreValuesTheirTypeCanRead) {
-    fake::View view;
+    Model model;
     for (const SettingKey& key : kSettings) {
-        ASSERT_NO_THROW(view.text(key.control)) << key.name << " names a control that does not exist";
+        ASSERT_NO_THROW(model.text(key.control)) << key.name << " names a control that does not exist";
         if (key.type == ValueType::Boolean) {
             EXPECT_TRUE(std::string(key.fallback) == "0" || std::string(key.fallback) == "1") << key.name;
         }
@@ -92,17 +107,17 @@ TEST_F(SettingsFileTest, ARefusedStoreNamesTheFile) {
 }
 
 TEST_F(SettingsFileTest, StoresFromControlsWriteTheirTypesEncoding) {
-    fake::View view;
-    view.checks[Ctl::cbxFlshpatCaps] = true;
-    view.texts[Ctl::spnDelay] = " 0x7D0";
-    view.texts[Ctl::lblClassname] = "Some Class";
-    file.store(caps, view);
-    file.store(delay, view);
-    file.store(handle, view);
-    view.checks[Ctl::cbxFlshpatCaps] = false;
-    view.texts[Ctl::spnDelay] = "junk";
-    file.store(caps, view);
-    file.store(delay, view);  // text that is no integer stores the minimum
+    Model model;
+    model.setChecked(Ctl::cbxFlshpatCaps, true);
+    model.userText(Ctl::spnDelay, " 0x7D0");
+    model.setText(Ctl::lblClassname, "Some Class");
+    file.store(caps, model);
+    file.store(delay, model);
+    file.store(handle, model);
+    model.setChecked(Ctl::cbxFlshpatCaps, false);
+    model.userText(Ctl::spnDelay, "junk");
+    file.store(caps, model);
+    file.store(delay, model);  // text that is no integer stores the minimum
     const std::vector<fake::Profile::Write> expected = {{"FlashingPat", "Caps", "1", false},
                                                         {"Timers", "DelayValue", "2000", false},
                                                         {"Advanced", "Handlename", "Some Class", false},

@@ -128,25 +128,25 @@ TEST(SettingsLoad, AnEmptyClassNameIsKeptAndTheScanAsksForIt) {
 TEST(SettingsLoad, EveryKeyStoredFromItsControlLoadsBackIntoIt) {
     fake::Rig first{fake::designTimeIni()};
     // Values other than every default, so that a key read from the wrong place shows.
-    first.view.checks[Ctl::cbxDisableStat] = true;
-    first.view.checks[Ctl::cbxStart] = false;
-    first.view.texts[Ctl::spnDelay] = "7000";
-    first.view.texts[Ctl::spnScan] = "3000";
-    first.view.texts[Ctl::spnFlashing] = "2000";
-    first.view.checks[Ctl::cbxFlshpatCaps] = false;
-    first.view.checks[Ctl::cbxFlshpatNum] = true;
-    first.view.checks[Ctl::cbxFlshpatScr] = false;
-    first.view.checks[Ctl::rbnMinimise] = false;
-    first.view.checks[Ctl::rbnClose] = false;
-    first.view.checks[Ctl::rbnNothing] = true;
-    first.view.checks[Ctl::cbxEnable] = true;
-    first.view.texts[Ctl::txtFile] = "C:\\run me.exe";
-    first.view.checks[Ctl::cbxAudEnable] = false;
-    first.view.texts[Ctl::txtAudFile] = "C:\\a.wav";
-    first.view.texts[Ctl::lblClassname] = "Notepad";
+    first.model.setChecked(Ctl::cbxDisableStat, true);
+    first.model.setChecked(Ctl::cbxStart, false);
+    first.model.setText(Ctl::spnDelay, "7000");
+    first.model.setText(Ctl::spnScan, "3000");
+    first.model.setText(Ctl::spnFlashing, "2000");
+    first.model.setChecked(Ctl::cbxFlshpatCaps, false);
+    first.model.setChecked(Ctl::cbxFlshpatNum, true);
+    first.model.setChecked(Ctl::cbxFlshpatScr, false);
+    first.model.setChecked(Ctl::rbnMinimise, false);
+    first.model.setChecked(Ctl::rbnClose, false);
+    first.model.setChecked(Ctl::rbnNothing, true);
+    first.model.setChecked(Ctl::cbxEnable, true);
+    first.model.setText(Ctl::txtFile, "C:\\run me.exe");
+    first.model.setChecked(Ctl::cbxAudEnable, false);
+    first.model.setText(Ctl::txtAudFile, "C:\\a.wav");
+    first.model.setText(Ctl::lblClassname, "Notepad");
     fake::Ini ini;
     for (const SettingKey& key : kSettings) {
-        first.form.settings.store(key, first.view);
+        first.form.settings.store(key, first.model);
         ini.push_back({key.section, key.name, *first.profile.get(key.section, key.name)});
     }
     fake::Rig second{ini};
@@ -162,7 +162,7 @@ TEST(SettingsLoad, EveryKeyStoredFromItsControlLoadsBackIntoIt) {
 
 TEST(SettingsStore, FlashingPatternSetStoresTheThreeBoxesInOrder) {
     fake::Rig rig;
-    rig.view.checks[Ctl::cbxFlshpatNum] = false;
+    rig.model.setChecked(Ctl::cbxFlshpatNum, false);
     rig.click(Ctl::btnFlshpatSet);
     const std::vector<Write> expected = {{"FlashingPat", "Caps", "1", false},
                                          {"FlashingPat", "Num", "0", false},
@@ -181,7 +181,7 @@ TEST(SettingsStore, ARefusedStoreIsShownWithThePathAndEndsTheOperationThere) {
 
 TEST(SettingsStore, CloseStoresTheStatusLightsSettingAndEndsEvenWhenTheStoreIsRefused) {
     fake::Rig rig;
-    rig.view.checks[Ctl::cbxDisableStat] = true;
+    rig.model.setChecked(Ctl::cbxDisableStat, true);
     rig.form.close();
     EXPECT_EQ(rig.profile.writes, (std::vector<Write>{{"Status", "DisableStat", "1", false}}));
     EXPECT_TRUE(rig.view.terminated);
@@ -214,7 +214,7 @@ TEST(SettingsStore, ExitStoresBeforeAskingAndStillAsksAndEndsWhenTheStoreIsRefus
 struct IntervalSet : ::testing::Test {
     fake::Rig rig{fake::designTimeIni()};
     void set(Ctl spin, const std::string& text, Ctl button) {
-        rig.view.texts[spin] = text;
+        rig.model.setText(spin, text);
         rig.click(button);
     }
     std::string lastError() {

@@ -8,9 +8,9 @@ namespace {
 
 struct StatusLightsTest : ::testing::Test {
     fake::Rig rig{fake::designTimeIni()};
-    TVrLed& caps = rig.view.leds.at(Ctl::ledStatCaps);
-    TVrLed& num = rig.view.leds.at(Ctl::ledStatNum);
-    TVrLed& scroll = rig.view.leds.at(Ctl::ledStatScr);
+    TVrLed& caps = rig.model.led(Ctl::ledStatCaps);
+    TVrLed& num = rig.model.led(Ctl::ledStatNum);
+    TVrLed& scroll = rig.model.led(Ctl::ledStatScr);
     std::vector<bool> lit() { return {caps.Active(), num.Active(), scroll.Active()}; }
     std::vector<Color> lows() { return {caps.palette().Low, num.palette().Low, scroll.palette().Low}; }
 };
@@ -19,8 +19,8 @@ TEST_F(StatusLightsTest, StartUnlitGreenAndMirrorTheKeysFromTheFirstTick) {
     EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(lows(), (std::vector<Color>{0x008000, 0x008000, 0x008000}));
     EXPECT_EQ(caps.palette().High, 0x00FF00u);
-    rig.keyboard.keys[20] = 1;
-    rig.keyboard.keys[145] = 0x80;  // held down: counts as on
+    rig.lights.lit[0] = true;
+    rig.lights.lit[2] = true;
     rig.timers.advance(499);
     EXPECT_FALSE(caps.Active());
     rig.timers.advance(1);
@@ -28,31 +28,31 @@ TEST_F(StatusLightsTest, StartUnlitGreenAndMirrorTheKeysFromTheFirstTick) {
 }
 
 TEST_F(StatusLightsTest, AQuietTickRedrawsNothingAndLooksAtTheKeyboardOnce) {
-    rig.keyboard.keys[144] = 1;
+    rig.lights.lit[1] = true;
     rig.timers.advance(500);
     const auto before = rig.view.redraws;
-    const int reads = rig.keyboard.stateReads;
+    const int reads = rig.lights.looks;
     rig.timers.advance(5000);
     EXPECT_EQ(rig.view.redraws, before);
-    EXPECT_EQ(rig.keyboard.stateReads - reads, 10);  // ten ticks, one read of all three keys each
+    EXPECT_EQ(rig.lights.looks - reads, 10);  // ten ticks, one read of all three keys each
 }
 
 TEST_F(StatusLightsTest, DisablingStopsTheMirrorAndShowsThemUnlitMaroon) {
-    rig.keyboard.keys[20] = 1;
+    rig.lights.lit[0] = true;
     rig.timers.advance(500);
     ASSERT_TRUE(caps.Active());
     rig.form.setChecked(Ctl::cbxDisableStat, true);
     EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(lows(), (std::vector<Color>{0x000080, 0x000080, 0x000080}));
     EXPECT_FALSE(rig.form.tmrStatus.enabled());
-    rig.keyboard.keys[144] = rig.keyboard.keys[145] = 1;
+    rig.lights.lit[1] = rig.lights.lit[2] = true;
     rig.timers.advance(3000);
     EXPECT_EQ(lit(), (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(StatusLightsTest, EnablingLightsAllThreeAtOnceUntilTheFirstTick) {
     rig.form.setChecked(Ctl::cbxDisableStat, true);
-    rig.keyboard.keys[144] = 1;
+    rig.lights.lit[1] = true;
     rig.form.setChecked(Ctl::cbxDisableStat, false);
     EXPECT_EQ(lit(), (std::vector<bool>{true, true, true}));
     EXPECT_EQ(lows(), (std::vector<Color>{0x008000, 0x008000, 0x008000}));
@@ -64,7 +64,7 @@ TEST_F(StatusLightsTest, EnablingLightsAllThreeAtOnceUntilTheFirstTick) {
 
 TEST_F(StatusLightsTest, TheLightsFollowAFlashingAlert) {
     rig.windows.open.insert("IMWindowClass");
-    rig.view.checks[Ctl::cbxFlshpatScr] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatScr, true);
     rig.click(Ctl::btnExecute);
     std::vector<bool> seen;
     rig.timers.advance(11500);  // sample half-way between flashes (at 12000, 13000, ...)
@@ -99,12 +99,12 @@ namespace {
 
 TEST(StatusLightsAtStartUp, AStoredDisableStatStartsThemMaroonWithNoMirror) {
     fake::Rig rig{{{"Status", "DisableStat", "1"}}};
-    rig.keyboard.keys[20] = 1;
+    rig.lights.lit[0] = true;
     rig.timers.advance(2000);
     EXPECT_TRUE(rig.view.checks.at(Ctl::cbxDisableStat));
     EXPECT_FALSE(rig.form.tmrStatus.enabled());
-    EXPECT_FALSE(rig.view.leds.at(Ctl::ledStatCaps).Active());
-    EXPECT_EQ(rig.view.leds.at(Ctl::ledStatCaps).palette().Low, 0x000080u);
+    EXPECT_FALSE(rig.model.led(Ctl::ledStatCaps).Active());
+    EXPECT_EQ(rig.model.led(Ctl::ledStatCaps).palette().Low, 0x000080u);
 }
 
 }  // namespace

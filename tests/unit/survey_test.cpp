@@ -9,7 +9,7 @@ namespace vr {
 namespace {
 
 using Write = fake::Profile::Write;
-using Item = fake::View::Item;
+using Item = ListItem;
 
 // ---- The text of a reply, the list and the information label
 
@@ -67,7 +67,7 @@ struct AdvancedPage : ::testing::Test {
         ASSERT_TRUE(rig.view.checks[Ctl::cbxEnableAdvanced]);
     }
     void select(int index) {
-        rig.view.selection[Ctl::lsbHandles] = index;
+        rig.model.userSelected(Ctl::lsbHandles, index);
         rig.click(Ctl::lsbHandles);
     }
     std::string& label(Ctl c) { return rig.view.texts.at(c); }
@@ -105,7 +105,7 @@ TEST_F(AdvancedPage, ScanListsTheTitledWindowsAndASecondScanReplacesTheFirst) {
     rig.click(Ctl::btnScan);
     const std::vector<Item> first = {{"Chat with Ann", 0x1234}, {"Spreadsheet", 0x9ABC}};
     EXPECT_EQ(rig.view.items[Ctl::lsbHandles], first);
-    rig.windows.close(0x1234);
+    rig.windows.closeDesktopWindow(0x1234);
     rig.windows.desktop.push_back({0xDEF0, "Spreadsheet", "XLMAIN", {0x2A3, 0x3B3}});
     rig.click(Ctl::btnScan);
     const std::vector<Item> second = {{"Spreadsheet", 0x9ABC}, {"Spreadsheet", 0xDEF0}};
@@ -142,13 +142,13 @@ TEST_F(AdvancedPage, NoSelectionAZeroHandleOrAClosedWindowChangeNothing) {
     rig.click(Ctl::btnScan);
     select(0);
     const std::string information = label(Ctl::lblHandle);
-    rig.view.addItem(Ctl::lsbHandles, "no handle", 0);
+    rig.model.addItem(Ctl::lsbHandles, {"no handle", 0});
     for (int index : {-1, 2}) {
         select(index);
         EXPECT_EQ(label(Ctl::lblHandle), information);
         EXPECT_EQ(label(Ctl::lblClassname), "ChatWindow");
     }
-    rig.windows.close(0x9ABC);  // closed since the scan: its item stays
+    rig.windows.closeDesktopWindow(0x9ABC);  // closed since the scan: its item stays
     select(1);
     EXPECT_EQ(label(Ctl::lblHandle), information);
     EXPECT_EQ(label(Ctl::lblClassname), "ChatWindow");

@@ -1,9 +1,9 @@
-#include "ui/tray_icon.h"
+#include "form/tray_icon.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/rig.h"
-#include "ui/tray_menu.h"
+#include "form/tray_menu.h"
 
 namespace vr {
 namespace {
@@ -46,8 +46,8 @@ TEST_F(TrayIconTest, MainWindowSetUpAddsBareThenModifiesWithPictureAndTipThenAga
     setUpSysTray(tray, kPicture, kMenu, [&] { ++shown; });
 
     ASSERT_EQ(shell.ops(), (std::vector<std::string>{"add", "modify"}));
-    const TrayRecord bare{window.window, 1, 7, 0, "", 1025};
-    const TrayRecord full{window.window, 1, 7, kPicture, "Vigilamp Rizu!", 1025};
+    const TrayRecord bare{window.window, 1, true, true, true, 0, ""};
+    const TrayRecord full{window.window, 1, true, true, true, kPicture, "Vigilamp Rizu!"};
     EXPECT_EQ(shell.calls[0].record, bare);
     EXPECT_EQ(shell.calls[1].record, full);
     EXPECT_EQ(window.postedTips, 1) << "the bare add posts the tip message";
@@ -76,7 +76,7 @@ TEST_F(TrayIconTest, TheRecordIsFilledFromTheFieldsAsTheyAreAtEachCall) {
     EXPECT_EQ(shell.calls[1].record.tip, std::string(62, 't'));
     EXPECT_EQ(shell.calls[1].record.icon, 0u);
     EXPECT_EQ(shell.calls[2].record.icon, kPicture);
-    EXPECT_EQ(shell.calls[3].record, (TrayRecord{0x7A11, 1, 7, kPicture, "second", 1025}));
+    EXPECT_EQ(shell.calls[3].record, (TrayRecord{0x7A11, 1, true, true, true, kPicture, "second"}));
 }
 
 TEST_F(TrayIconTest, AnAddWithATipPostsNoTipMessage) {
@@ -124,7 +124,7 @@ TEST_F(TrayIconTest, AFirstAddWithoutAShellIsRetriedUntilTheShellTakesTheWholeIc
     shell.running = true;
     tray.retryTick();
     EXPECT_FALSE(window.retrying);
-    EXPECT_EQ(shownRecord(), (TrayRecord{window.window, 1, 7, kPicture, "Vigilamp Rizu!", 1025}));
+    EXPECT_EQ(shownRecord(), (TrayRecord{window.window, 1, true, true, true, kPicture, "Vigilamp Rizu!"}));
     const auto calls = shell.calls.size();
     tray.retryTick();  // a tick already queued when the timer stopped
     EXPECT_EQ(shell.calls.size(), calls);
@@ -159,7 +159,7 @@ TEST_F(TrayIconTest, ARestartedShellGetsTheIconBackWhenItAnnouncesItsTaskbar) {
     deliverTips(tray);
     shell.restart();
     tray.taskbarCreated();
-    EXPECT_EQ(shownRecord(), (TrayRecord{window.window, 1, 7, kPicture, "Vigilamp Rizu!", 1025}));
+    EXPECT_EQ(shownRecord(), (TrayRecord{window.window, 1, true, true, true, kPicture, "Vigilamp Rizu!"}));
 
     // The announcement also comes when the shell still has the icon: it stays, with no retries.
     tray.taskbarCreated();

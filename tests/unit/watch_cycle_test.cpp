@@ -57,13 +57,11 @@ TEST_F(WatchCycleTest, ExecuteWhileScanningKeepsTheScanCountdown) {
 }
 
 TEST_F(WatchCycleTest, ResetDuringAnAlertStopsTheLightsAndWatchesAnew) {
-    rig.view.checks[Ctl::cbxFlshpatCaps] = true;
+    rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(12000);  // alert at 11000, first flash at 12000
-    rig.keyboard.settle();
-    ASSERT_TRUE(rig.keyboard.on(20));
+    ASSERT_TRUE(rig.lights.on(LockKey::Caps));
     rig.click(Ctl::btnReset);
-    rig.keyboard.settle();
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(alerting());
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
@@ -88,52 +86,54 @@ TEST_F(WatchCycleTest, DisableWhileScanningStopsBothTimers) {
 
 TEST_F(WatchCycleTest, EachCommandSetsAllThreeLightsOffEvenWithoutAnAlert) {
     for (Ctl command : {Ctl::btnExecute, Ctl::btnDisable, Ctl::btnReset}) {
-        rig.keyboard.keys[20] = rig.keyboard.keys[144] = rig.keyboard.keys[145] = 1;
+        rig.lights.lit[0] = rig.lights.lit[1] = rig.lights.lit[2] = true;
         rig.click(command);
-        rig.keyboard.settle();
         EXPECT_TRUE(rig.lightsOff()) << static_cast<int>(command);
     }
 }
 
-TEST_F(WatchCycleTest, TheFlashAlternatesWhenReadsLagBehindSynthesisedPresses) {
-    rig.view.checks[Ctl::cbxFlshpatScr] = true;
+TEST_F(WatchCycleTest, TheFlashAlternatesBetweenThePatternAndAllOff) {
+    rig.model.setChecked(Ctl::cbxFlshpatScr, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(11000);
+    rig.lights.lit[1] = true;  // the user's own Num Lock, outside the pattern: the flash puts it off
     std::vector<bool> scroll;
     for (int tick = 0; tick < 4; ++tick) {
         rig.timers.advance(1000);
-        rig.keyboard.settle();
-        scroll.push_back(rig.keyboard.on(145));
+        scroll.push_back(rig.lights.on(LockKey::Scroll));
     }
     EXPECT_EQ(scroll, (std::vector<bool>{true, false, true, false}));
-    EXPECT_FALSE(rig.keyboard.on(20));
-    EXPECT_FALSE(rig.keyboard.on(144));
+    EXPECT_FALSE(rig.lights.on(LockKey::Caps));
+    EXPECT_FALSE(rig.lights.on(LockKey::Num));
 }
 
-TEST_F(WatchCycleTest, WithImmediateReadsEveryTickEndsOnThePattern) {
-    rig.keyboard.immediate = true;
-    rig.view.checks[Ctl::cbxFlshpatCaps] = rig.view.checks[Ctl::cbxFlshpatNum] = true;
+TEST_F(WatchCycleTest, ReadsThatSeeEverySetAtOnceStillFlash) {
+    rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
+    rig.model.setChecked(Ctl::cbxFlshpatNum, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(14000);
-    EXPECT_TRUE(rig.keyboard.on(20));
-    EXPECT_TRUE(rig.keyboard.on(144));
-    EXPECT_FALSE(rig.keyboard.on(145));
-    // Three ticks: the first switches two keys on (a press and a release each), the others off and on again.
-    EXPECT_EQ(rig.keyboard.events.size(), 4u + 8u + 8u);
+    EXPECT_TRUE(rig.lights.on(LockKey::Caps));
+    EXPECT_TRUE(rig.lights.on(LockKey::Num));
+    EXPECT_FALSE(rig.lights.on(LockKey::Scroll));
+    // Three ticks: two lights on, both off, both on again; nothing is switched twice within a tick.
+    using C = fake::LockLights::Change;
+    EXPECT_EQ(rig.lights.changes, (std::vector<C>{{LockKey::Caps, true}, {LockKey::Num, true},
+                                                  {LockKey::Caps, false}, {LockKey::Num, false},
+                                                  {LockKey::Caps, true}, {LockKey::Num, true}}));
 }
 
 TEST_F(WatchCycleTest, AnEmptyPatternAlertsWithAllLightsOff) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(15000);
     EXPECT_TRUE(alerting());
-    EXPECT_TRUE(rig.keyboard.events.empty());
+    EXPECT_TRUE(rig.lights.changes.empty());
 }
 
 TEST_F(WatchCycleTest, TheScanReadsTheTargetClassAfreshAtEveryTick) {
-    rig.view.texts[Ctl::lblClassname] = "";
+    rig.model.setText(Ctl::lblClassname, "");
     rig.click(Ctl::btnExecute);
     rig.timers.advance(11000);
-    rig.view.texts[Ctl::lblClassname] = "Notepad";
+    rig.model.setText(Ctl::lblClassname, "Notepad");
     rig.timers.advance(1000);
     EXPECT_EQ(rig.windows.lookups, (std::vector<std::string>{"", "Notepad"}));
 }

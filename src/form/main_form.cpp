@@ -1,0 +1,196 @@
+#include "form/main_form.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+
+#include "settings/intervals.h"
+
+namespace vr {
+
+namespace {
+
+using Handler = void (MainForm::*)();
+
+// The menu commands, and the controls whose click does more than store a key.
+struct Route {
+    int id;
+    Handler handler;
+};
+
+template <class Id>
+constexpr Route route(Id id, Handler handler) {
+    return {static_cast<int>(id), handler};
+}
+
+constexpr Route kRoutes[] = {
+    route(Cmd::Hide1, &MainForm::Hide1Click),
+    route(Cmd::Exit1, &MainForm::Exit2Click),
+    route(Cmd::Exit2, &MainForm::Exit2Click),
+    route(Cmd::Execute1, &MainForm::btnExecuteClick),
+    route(Cmd::Reset1, &MainForm::btnExecuteClick),  // the tray menu's "Execute"
+    route(Cmd::Disable1, &MainForm::btnDisableClick),
+    route(Cmd::Disable2, &MainForm::btnDisableClick),
+    route(Cmd::Reset2, &MainForm::btnResetClick),
+    route(Cmd::Reset3, &MainForm::btnResetClick),
+    route(Cmd::ShowVigilamp1, &MainForm::ShowVigilamp1Click),
+    route(Cmd::VigilampDocumentation1, &MainForm::VigilampDocumentation1Click),
+    route(Cmd::About1, &MainForm::About1Click),
+    route(Ctl::btnExecute, &MainForm::btnExecuteClick),
+    route(Ctl::btnDisable, &MainForm::btnDisableClick),
+    route(Ctl::btnReset, &MainForm::btnResetClick),
+    route(Ctl::cbxDisableStat, &MainForm::cbxDisableStatClick),
+    route(Ctl::cbxStart, &MainForm::cbxStartClick),
+    route(Ctl::cbxEnable, &MainForm::cbxEnableClick),
+    route(Ctl::btnBrowse, &MainForm::btnBrowseClick),
+    route(Ctl::btnClear, &MainForm::btnClearClick),
+    route(Ctl::cbxAudEnable, &MainForm::cbxAudEnableClick),
+    route(Ctl::btnAudBrowse, &MainForm::btnAudBrowseClick),
+    route(Ctl::btnAudClear, &MainForm::btnAudClearClick),
+    route(Ctl::btnDefault, &MainForm::btnDefaultClick),
+    route(Ctl::cbxEnableAdvanced, &MainForm::cbxEnableAdvancedClick),
+    route(Ctl::btnScan, &MainForm::btnScanClick),
+    route(Ctl::lsbHandles, &MainForm::lsbHandlesClick),
+    route(Ctl::lblWarning, &MainForm::lblWarningClick),
+    route(Ctl::lblURL, &MainForm::lblURLClick),
+};
+
+// The "Vigilamp" menu's page items.
+constexpr std::pair<Cmd, Page> kPageCommands[] = {{Cmd::Status1, Page::Status},
+                                                  {Cmd::imers1, Page::Timers},
+                                                  {Cmd::Lighting1, Page::Lighting},
+                                                  {Cmd::Actions1, Page::Actions},
+                                                  {Cmd::Advanced1, Page::Advanced}};
+
+bool isSetButton(Ctl control) {
+    return std::any_of(std::begin(kSettings), std::end(kSettings),
+                       [&](const SettingKey& key) { return key.setButton == control; });
+}
+
+}  // namespace
+
+std::string exceptionText(std::string message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+    return message;
+}
+
+MainForm::MainForm(const FormPorts& ports)
+    : model(ports.model),
+      watch(ports.timers, ports.model, ports.windows, ports.lights, *this),
+      tmrStatus(ports.timers, static_cast<int>(TimerId::tmrStatus), 500),
+      settings(ports.profile),
+      view_(ports.view),
+      lights_(ports.lights),
+      windows_(ports.windows),
+      shell_(ports.shell),
+      player_(ports.player),
+      dialogs_(ports.dialogs),
+      runKey_(ports.runKey),
+      executable_(ports.executable) {}
+
+void MainForm::create() {
+    dispatch([&] {
+        // The design-time state: lights unlit green, lit lime, and the status timer running.
+        for (auto [light, key] : kStatusLights) {
+            model.led(light).setLow(kLightLow);
+            model.led(light).setHigh(kLightHigh);
+        }
+        tmrStatus.setEnabled(true);
+    });
+    dispatch([&] { FormCreate(); });
+}
+
+void MainForm::close() { dispatch([&] { FormClose(); }); }
+
+void MainForm::timer(int id) {
+    dispatch([&] {
+        if (id == tmrStatus.id()) tmrStatusTimer();
+        else watch.onTimer(id);
+    });
+}
+
+void MainForm::endSession() {
+    // No lock light is left toggled when the session ends under a running alert.
+    dispatch([&] { watch.stopAlert(); });
+}
+
+void MainForm::command(int id) {
+    dispatch([&] {
+        for (auto [command, page] : kPageCommands)
+            if (id == static_cast<int>(command)) return selectPage(kPageNames[static_cast<int>(page)]);
+        click(static_cast<Ctl>(id));
+    });
+}
+
+void MainForm::click(Ctl control) {
+    for (const Route& r : kRoutes)
+        if (r.id == static_cast<int>(control)) return (this->*r.handler)();
+    if (isSetButton(control)) setButtonClick(control);
+}
+
+void MainForm::setChecked(Ctl box, bool on) {
+    if (model.checked(box) == on) return;
+    model.setChecked(box, on);
+    click(box);
+}
+
+void MainForm::selectPage(std::string_view name) {
+    auto same = [&](std::string_view page) {
+        return std::equal(name.begin(), name.end(), page.begin(), page.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    };
+    for (int i = 0; i < static_cast<int>(std::size(kPageNames)); ++i) {
+        if (!same(kPageNames[i])) continue;
+        return model.setPage(static_cast<Page>(i));
+    }
+}
+
+void MainForm::tmrStatusTimer() {
+    // Setting a light to the state it shows redraws nothing, so a quiet tick costs no painting.
+    const LockStates states = lights_.states();
+    for (auto [light, key] : kStatusLights) model.led(light).setActive(states.of(key));
+}
+
+void MainForm::cbxDisableStatClick() {
+    const bool disabled = model.checked(Ctl::cbxDisableStat);
+    tmrStatus.setEnabled(!disabled);
+    for (auto [light, key] : kStatusLights) model.led(light).setActive(!disabled);
+    for (auto [light, key] : kStatusLights) model.led(light).setLow(disabled ? kLightOffLow : kLightLow);
+}
+
+void MainForm::FormCreate() {
+    loadSettings();
+    // A registration that cannot be written is shown, and start-up still gives the timers their values.
+    dispatch([&] { applyRegistration(false); });
+    selectPage("Status");
+    for (const SettingKey& key : kSettings)
+        if (key.timer != TimerId::none) timerOf(key.timer).setInterval(intervalOf(key));
+}
+
+unsigned MainForm::intervalOf(const SettingKey& key) const {
+    return timerInterval(spinValue(model.text(key.control), key.range.minimum));
+}
+
+void MainForm::FormClose() {
+    watch.stopAlert();
+    closePlayer();
+    storeDisableStat();
+    view_.terminate();
+}
+
+void MainForm::Exit2Click() {
+    watch.stopAlert();
+    storeDisableStat();
+    const bool yes = dialogs_.confirm(kConfirmExit);
+    closePlayer();
+    if (yes) {
+        // A scan may have raised the alert again while the box was open.
+        watch.stopAlert();
+        view_.terminate();
+    } else if (watch.watching()) {
+        model.setText(Ctl::lblStatus, kStatusActive);
+    }
+}
+
+}  // namespace vr

@@ -1,0 +1,152 @@
+// TfrmMain's behaviour: one method per handler, named after its control and event, over the model. A front end
+// only translates platform events into these calls; every entry goes through dispatch, which shows an error in
+// the exception box and lets the program go on.
+#pragma once
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "model/model.h"
+#include "model/settings.h"
+#include "ports.h"
+#include "settings/settings_file.h"
+#include "watch/watch_cycle.h"
+
+namespace vr {
+
+inline constexpr const char* kTitle = "Vigilamp Rizu!";
+inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
+inline constexpr const char* kDefaultClass = "IMWindowClass";  // the messenger's conversation window
+inline constexpr const char* kAdvancedWarning =
+    "Use with caution!\r\nThis feature is very powerful and choosing the wrong handle may cause your system to "
+    "crash.\r\nPlease take note of this.";
+inline constexpr const char* kManualName = "manual.mht";  // the user manual, beside the executable
+
+// The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
+inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
+inline constexpr std::pair<Ctl, LockKey> kStatusLights[] = {
+    {Ctl::ledStatCaps, LockKey::Caps}, {Ctl::ledStatNum, LockKey::Num}, {Ctl::ledStatScr, LockKey::Scroll}};
+
+// The exception box's text: the message, with a "." added when its last character sorts above ".".
+std::string exceptionText(std::string message);
+
+struct FormPorts {
+    TimerHost& timers;
+    Model& model;
+    View& view;
+    Windows& windows;
+    LockLights& lights;
+    Dialogs& dialogs;
+    ProfileFile& profile;
+    RunKey& runKey;
+    Shell& shell;
+    MediaPlayer& player;
+    std::string executable;  // the program's own full path, as the platform gives it
+};
+
+class MainForm : private AlertActions {
+public:
+    explicit MainForm(const FormPorts& ports);
+
+    // Entries from the platform, each guarded by dispatch.
+    void create();              // the model holds the design-time state; loads the settings into it
+    void close();               // the close box or the system menu
+    void command(int id);       // a control's click or a menu command (Ctl or Cmd ids)
+    void timer(int id);         // a tick of one of the form's timers
+    void endSession();          // the user logs off or shuts down
+    // Another program asked one of the program's own windows (not the main one) to close: the program ends
+    // the way closing the main window ends it, rather than lose a window it cannot do without.
+    void ownWindowClosing() { close(); }
+
+    // Runs f; an error it raises is shown in the exception box and the program goes on.
+    template <class F>
+    void dispatch(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            dialogs_.exception(exceptionText(e.what()));
+        }
+    }
+
+    // Setting a check box from code runs the same click handling as a user's click, when the state changes.
+    void setChecked(Ctl box, bool on);
+
+    // Shows the page of that name (any letter case, first match); an unknown name changes nothing.
+    void selectPage(std::string_view name);
+
+    // The handlers.
+    void FormCreate();
+    void FormClose();
+    void btnExecuteClick() { watch.execute(); }
+    void btnDisableClick() { watch.disable(); }
+    void btnResetClick() { watch.reset(); }
+    void Exit2Click();
+    void Hide1Click() { view_.hideMain(); }
+    void tmrStatusTimer();
+    void cbxDisableStatClick();
+    void ShowVigilamp1Click() { view_.showMain(); }
+    void About1Click() { view_.showAbout(); }
+
+    // Settings (main_form_settings.cpp). A Set button stores the keys it is the button of in the settings
+    // table, as the page shows them; an interval's is checked against its range first and applied to its timer.
+    void setButtonClick(Ctl button);
+    void cbxStartClick();
+    void loadSettings();
+    // Registers or unregisters from the "Start with Windows" box. A key that cannot be opened is an error
+    // only when the user asked for the change; at start-up it stays silent.
+    void applyRegistration(bool userAsked);
+
+    // The Actions page (main_form_actions.cpp).
+    void cbxEnableClick();
+    void btnBrowseClick();
+    void btnClearClick();
+    void cbxAudEnableClick();
+    void btnAudBrowseClick();
+    void btnAudClearClick();
+    void btnDefaultClick();
+
+    // The window survey of the Advanced page (main_form_survey.cpp).
+    void cbxEnableAdvancedClick();
+    void btnScanClick();
+    void lsbHandlesClick();
+    void lblWarningClick();
+
+    // The help links (main_form_help.cpp).
+    void VigilampDocumentation1Click();
+    void lblURLClick();
+
+    Model& model;
+    WatchCycle watch;
+    Timer tmrStatus;  // mirrors the lock states on the status lights
+    SettingsFile settings;
+
+private:
+    void click(Ctl control);
+    // Releases the player at shutdown; a failure is shown and the caller goes on, so the program can always end.
+    void closePlayer();
+    // Browse and Clear of the program and the sound groups: the path box, its Enable box and their two keys.
+    void browseInto(const OpenFileRequest& request, Ctl path, Key enable, Key file);
+    void clearGroup(Ctl path, Ctl box, Key enable, Key file);
+    unsigned intervalOf(const SettingKey& key) const;
+    void checkAndApply(const SettingKey& key);
+    void loadKey(const SettingKey& key);
+    void store(Key key) { settings.store(setting(key), model); }
+    void storeDisableStat();
+    Timer& timerOf(TimerId id);
+
+    // AlertActions: the program, the sound and the window action come here.
+    void run() override;
+    void stopSound() override;
+
+    View& view_;
+    LockLights& lights_;
+    Windows& windows_;
+    Shell& shell_;
+    MediaPlayer& player_;
+    Dialogs& dialogs_;
+    RunKey& runKey_;
+    std::string executable_;
+    bool loading_ = false;  // the settings load is setting the controls, not the user
+};
+
+}  // namespace vr

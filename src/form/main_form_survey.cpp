@@ -1,0 +1,40 @@
+// The main form's Advanced page: the list of titled top-level windows, the information about the selected one,
+// and the target class it sets. The watch cycle reads the class from the model at every scan tick, so a change
+// here takes effect at the next one; its Set button stores it.
+#include "survey/window_survey.h"
+#include "form/main_form.h"
+
+namespace vr {
+
+void MainForm::cbxEnableAdvancedClick() {
+    const bool on = model.checked(Ctl::cbxEnableAdvanced);
+    for (Ctl control : {Ctl::btnScan, Ctl::btnSet, Ctl::lsbHandles}) model.setEnabled(control, on);
+    if (on) return model.setText(Ctl::lblClassname, "");  // until a window is picked, no class is watched
+    model.setText(Ctl::lblClassname, kDefaultClass);
+    store(Key::Handlename);
+}
+
+void MainForm::btnScanClick() {
+    model.clearItems(Ctl::lsbHandles);
+    for (const TopLevelWindow& window : titledWindows(windows_))
+        model.addItem(Ctl::lsbHandles, {window.title, window.handle});
+}
+
+void MainForm::lsbHandlesClick() {
+    const int index = model.selected(Ctl::lsbHandles);
+    const auto& items = model.items(Ctl::lsbHandles);
+    if (index < 0 || index >= static_cast<int>(items.size())) return;
+    const WindowHandle window = items[static_cast<std::size_t>(index)].data;
+    if (window == 0) return;
+    // The list is a snapshot: a window closed since the scan leaves the information and the class as they are.
+    const auto className = windows_.classOf(window);
+    const auto owner = windows_.ownerOf(window);
+    if (!className || !owner) return;
+    const std::string target = bufferText(*className, Windows::kClassChars);
+    model.setText(Ctl::lblHandle, handleInformation(window, target, *owner));
+    model.setText(Ctl::lblClassname, target);
+}
+
+void MainForm::lblWarningClick() { dialogs_.warning(kAdvancedWarning); }
+
+}  // namespace vr

@@ -1,0 +1,49 @@
+// Every control, page, menu command and timer of the main window by its identity. The numbers are stable: a
+// front end may use them as its controls' own ids, and the end-to-end driver finds controls by them.
+#pragma once
+
+namespace vr {
+
+enum class Ctl : int {
+    none = 0,
+    nteItems = 100,
+    // page "Status"
+    lblTitle = 1001, lblVersion, lblURL, gpbStatus, lblStatus, ledStatCaps, ledStatNum, ledStatScr,
+    lblCaps, lblNum, lblScr, cbxDisableStat, btnExecute, btnDisable, btnReset, cbxStart,
+    // page "Timers"
+    lblTimers = 1101, gpbDelay, lblInit, spnDelay, lblIniSec, btnInitSet, gpbScan, lblScan, spnScan,
+    lblScanSec, btnScanSet,
+    // page "Lighting"
+    lblLighting = 1201, gpbFlash, lblFlash, btnFlashSet, spnFlashing, lblFlashing, gpbFlshpat, lblFlshpat,
+    cbxFlshpatCaps, cbxFlshpatNum, cbxFlshpatScr, btnFlshpatSet,
+    // page "Actions"
+    lblActions = 1301, gpbAction, lblAction, rbnMinimise, rbnClose, rbnNothing, btnAction, gpbExecute,
+    lblExecute, cbxEnable, txtFile, btnBrowse, btnClear, gpbSounds, lblAudio, cbxAudEnable, txtAudFile,
+    btnAudBrowse, btnAudClear, btnDefault, lblSupport,
+    // page "Advanced"
+    lblAdvanced = 1401, lblWarning, gpbUnsupported, lblUnsupported, lblDetected, lsbHandles, btnScan,
+    gpbHandle, lblHandle, btnSet, cbxEnableAdvanced, lblHandlename, lblClassname,
+};
+
+// The notebook's pages, in their order.
+enum class Page : int { Status, Timers, Lighting, Actions, Advanced };
+inline constexpr const char* kPageNames[] = {"Status", "Timers", "Lighting", "Actions", "Advanced"};
+
+// Menu bar and tray menu commands (WM_COMMAND ids).
+enum class Cmd : int {
+    Status1 = 2001, imers1, Lighting1, Actions1, Advanced1, Hide1, Exit2,  // "Vigilamp"
+    Execute1 = 2101, Disable2, Reset3,                                   // "Status"
+    VigilampDocumentation1 = 2201, About1,                               // "Help"
+    ShowVigilamp1 = 2301, Reset1, Reset2, Disable1, Exit1,               // tray menu
+};
+
+// The About window's controls.
+enum class AboutCtl : int { lblAbout = 3001, btnClose };
+
+// The main window's timers.
+enum class TimerId : int { none = 0, tmrDelay, tmrSearch, tmrFlash, tmrStatus };
+
+// The keyboard's three lock keys, whose lights the alert flashes and the status lights mirror.
+enum class LockKey : int { Caps, Num, Scroll };
+
+}  // namespace vr

@@ -1,0 +1,141 @@
+#include "model/layout.h"
+
+namespace vr {
+
+namespace {
+
+using K = Kind;
+using F = Font;
+constexpr Ctl page = Ctl::none;
+
+constexpr ControlRow kStatus[] = {
+    {K::Label, Ctl::lblTitle, page, "Welcome to Vigilamp Rizu!", 8, 8, 259, 19, F::Title, None},
+    {K::Label, Ctl::lblVersion, page, "Version 2.0", 604, 12, 62, 15, F::Plain, None},
+    {K::Label, Ctl::lblURL, page, "http://www.vigilamp-rizu.example", 488, 26, 179, 15, F::Url, Hand},
+    {K::Group, Ctl::gpbStatus, page, "Status", 8, 28, 261, 125, F::Plain, None},
+    {K::Label, Ctl::lblStatus, Ctl::gpbStatus, "Vigilamp is idle.", 6, 18, 128, 15, F::Status, None},
+    {K::Led, Ctl::ledStatCaps, Ctl::gpbStatus, "", 6, 42, 25, 10, F::Plain, None},
+    {K::Led, Ctl::ledStatNum, Ctl::gpbStatus, "", 6, 62, 25, 10, F::Plain, None},
+    {K::Led, Ctl::ledStatScr, Ctl::gpbStatus, "", 6, 82, 25, 10, F::Plain, None},
+    {K::Label, Ctl::lblCaps, Ctl::gpbStatus, "Capital Lock", 32, 40, 68, 15, F::Plain, None},
+    {K::Label, Ctl::lblNum, Ctl::gpbStatus, "Number Lock", 32, 60, 74, 15, F::Plain, None},
+    {K::Label, Ctl::lblScr, Ctl::gpbStatus, "Scroll Lock", 32, 80, 60, 15, F::Plain, None},
+    {K::Check, Ctl::cbxDisableStat, Ctl::gpbStatus, "Disable status lights", 4, 100, 137, 17, F::Plain, None},
+    {K::Button, Ctl::btnExecute, page, "Execute", 8, 156, 75, 25, F::Plain, None},
+    {K::Button, Ctl::btnDisable, page, "Disable", 164, 156, 75, 25, F::Plain, None},
+    {K::Button, Ctl::btnReset, page, "Reset", 86, 156, 75, 25, F::Plain, None},
+    {K::Check, Ctl::cbxStart, page, "Start with Windows", 8, 184, 127, 17, F::Plain, None},
+};
+
+constexpr ControlRow kTimers[] = {
+    {K::Label, Ctl::lblTimers, page, "Timers", 8, 8, 52, 19, F::Title, None},
+    {K::Group, Ctl::gpbDelay, page, "Initial Delay", 8, 28, 301, 97, F::Plain, None},
+    {K::Label, Ctl::lblInit, Ctl::gpbDelay, "The amount of time it takes for Vigilamp to start scanning.", 4, 16,
+     274, 30, F::Note, Wrap},
+    {K::Spin, Ctl::spnDelay, Ctl::gpbDelay, "10000", 4, 62, 73, 23, F::Plain, None},
+    {K::Label, Ctl::lblIniSec, Ctl::gpbDelay, "miliseconds", 80, 70, 68, 15, F::Plain, None},
+    {K::Button, Ctl::btnInitSet, Ctl::gpbDelay, "Set", 220, 64, 75, 25, F::Plain, None},
+    {K::Group, Ctl::gpbScan, page, "Scanning Intervals", 8, 126, 301, 85, F::Plain, None},
+    {K::Label, Ctl::lblScan, Ctl::gpbScan, "The amount of time between scans for the windows.", 4, 16, 280, 15,
+     F::Note, None},
+    {K::Spin, Ctl::spnScan, Ctl::gpbScan, "1000", 4, 48, 73, 23, F::Plain, None},
+    {K::Label, Ctl::lblScanSec, Ctl::gpbScan, "miliseconds", 80, 58, 68, 15, F::Plain, None},
+    {K::Button, Ctl::btnScanSet, Ctl::gpbScan, "Set", 220, 52, 75, 25, F::Plain, None},
+};
+
+constexpr ControlRow kLighting[] = {
+    {K::Label, Ctl::lblLighting, page, "Lighting", 8, 8, 63, 19, F::Title, None},
+    {K::Group, Ctl::gpbFlash, page, "Flashing interval", 8, 28, 301, 85, F::Plain, None},
+    {K::Label, Ctl::lblFlash, Ctl::gpbFlash, "Determines how frequently will the locking lights will flash.", 4,
+     14, 264, 30, F::Note, Wrap},
+    {K::Button, Ctl::btnFlashSet, Ctl::gpbFlash, "Set", 220, 52, 75, 25, F::Plain, None},
+    {K::Spin, Ctl::spnFlashing, Ctl::gpbFlash, "1000", 6, 52, 73, 23, F::Plain, None},
+    {K::Label, Ctl::lblFlashing, Ctl::gpbFlash, "miliseconds", 82, 60, 68, 15, F::Plain, None},
+    {K::Group, Ctl::gpbFlshpat, page, "Flashing pattern", 8, 116, 301, 97, F::Plain, None},
+    {K::Label, Ctl::lblFlshpat, Ctl::gpbFlshpat, "Configures what locks will engage.", 4, 14, 188, 15, F::Note,
+     None},
+    {K::Check, Ctl::cbxFlshpatCaps, Ctl::gpbFlshpat, "Capital Lock", 6, 32, 97, 17, F::Plain, None},
+    {K::Check, Ctl::cbxFlshpatNum, Ctl::gpbFlshpat, "Number Lock", 6, 50, 97, 17, F::Plain, None},
+    {K::Check, Ctl::cbxFlshpatScr, Ctl::gpbFlshpat, "Scroll Lock", 6, 68, 97, 17, F::Plain, None},
+    {K::Button, Ctl::btnFlshpatSet, Ctl::gpbFlshpat, "Set", 220, 64, 75, 25, F::Plain, None},
+};
+
+constexpr ControlRow kActions[] = {
+    {K::Label, Ctl::lblActions, page, "Actions", 8, 8, 58, 19, F::Title, None},
+    {K::Group, Ctl::gpbAction, page, "Window action", 8, 28, 301, 119, F::Plain, None},
+    {K::Label, Ctl::lblAction, Ctl::gpbAction, "What do you want Vigilamp to do when it finds the window?", 6, 18,
+     263, 30, F::Note, Wrap},
+    {K::Radio, Ctl::rbnMinimise, Ctl::gpbAction, "Minimise the window", 6, 52, 139, 17, F::Plain,
+     Checked | TabStop},
+    {K::Radio, Ctl::rbnClose, Ctl::gpbAction, "Close the window", 6, 70, 139, 17, F::Plain, None},
+    {K::Radio, Ctl::rbnNothing, Ctl::gpbAction, "Nothing, just alert me", 6, 88, 141, 17, F::Plain, None},
+    {K::Button, Ctl::btnAction, Ctl::gpbAction, "Set", 220, 86, 75, 25, F::Plain, None},
+    {K::Group, Ctl::gpbExecute, page, "Program execution", 8, 150, 301, 123, F::Plain, None},
+    {K::Label, Ctl::lblExecute, Ctl::gpbExecute,
+     "In addition to alerting you of windows, Vigilamp can also execute files or programs.", 4, 16, 283, 30,
+     F::Note, Wrap},
+    {K::Check, Ctl::cbxEnable, Ctl::gpbExecute, "Enable", 4, 48, 97, 17, F::Plain, None},
+    {K::Edit, Ctl::txtFile, Ctl::gpbExecute, "", 4, 68, 291, 23, F::Plain, Disabled},
+    {K::Button, Ctl::btnBrowse, Ctl::gpbExecute, "Browse...", 140, 94, 75, 25, F::Plain, Disabled},
+    {K::Button, Ctl::btnClear, Ctl::gpbExecute, "Clear", 220, 94, 75, 25, F::Plain, Disabled},
+    {K::Group, Ctl::gpbSounds, page, "Play Sounds", 320, 28, 323, 135, F::Plain, None},
+    {K::Label, Ctl::lblAudio, Ctl::gpbSounds, "Allows audible notification of an action.", 6, 16, 211, 15, F::Note,
+     None},
+    {K::Check, Ctl::cbxAudEnable, Ctl::gpbSounds, "Enable", 6, 32, 97, 17, F::Plain, None},
+    {K::Edit, Ctl::txtAudFile, Ctl::gpbSounds, "", 6, 50, 313, 23, F::Plain, Disabled},
+    {K::Button, Ctl::btnAudBrowse, Ctl::gpbSounds, "Browse...", 166, 76, 75, 25, F::Plain, Disabled},
+    {K::Button, Ctl::btnAudClear, Ctl::gpbSounds, "Clear", 244, 76, 75, 25, F::Plain, Disabled},
+    {K::Button, Ctl::btnDefault, Ctl::gpbSounds, "Default", 88, 76, 75, 25, F::Plain, Disabled},
+    {K::Label, Ctl::lblSupport, Ctl::gpbSounds,
+     "Vigilamp Rizu will play files supported by your installed version of Windows Media Player.", 4, 104, 315,
+     28, F::Support, Wrap},
+};
+
+constexpr ControlRow kAdvanced[] = {
+    {K::Label, Ctl::lblAdvanced, page, "Advanced", 8, 8, 77, 19, F::Title, None},
+    {K::Label, Ctl::lblWarning, page, "Feature Warning!", 533, 10, 94, 15, F::Warning, RightAlign | Hand},
+    {K::Group, Ctl::gpbUnsupported, page, "Unsupported programs", 8, 26, 621, 239, F::Plain, None},
+    {K::Label, Ctl::lblUnsupported, Ctl::gpbUnsupported,
+     "Vigilamp is flexible enough to allow you to add unofficial support to almost any program!", 6, 16, 406, 30,
+     F::Note, Wrap},
+    {K::Label, Ctl::lblDetected, Ctl::gpbUnsupported, "Detected handles", 6, 68, 97, 15, F::Plain, None},
+    {K::List, Ctl::lsbHandles, Ctl::gpbUnsupported, "", 6, 84, 321, 121, F::Plain, Disabled},
+    {K::Button, Ctl::btnScan, Ctl::gpbUnsupported, "Scan", 6, 208, 75, 25, F::Plain, Disabled},
+    {K::Group, Ctl::gpbHandle, Ctl::gpbUnsupported, "Handle information", 332, 62, 281, 105, F::Plain, None},
+    {K::Label, Ctl::lblHandle, Ctl::gpbHandle, "Please select a handle.", 6, 18, 129, 15, F::Plain, None},
+    {K::Button, Ctl::btnSet, Ctl::gpbUnsupported, "Set", 332, 186, 75, 25, F::Plain, Disabled},
+    {K::Check, Ctl::cbxEnableAdvanced, Ctl::gpbUnsupported, "Enable", 6, 46, 97, 17, F::Plain, None},
+    {K::Label, Ctl::lblHandlename, Ctl::gpbUnsupported, "Selected Handle:", 332, 168, 94, 15, F::Plain, None},
+    {K::Label, Ctl::lblClassname, Ctl::gpbUnsupported, "IMWindowClass", 430, 168, 183, 15, F::Plain, MinWidth},
+};
+
+constexpr PageTable kPages[] = {
+    {Page::Status, kStatus},   {Page::Timers, kTimers},     {Page::Lighting, kLighting},
+    {Page::Actions, kActions}, {Page::Advanced, kAdvanced},
+};
+
+constexpr MenuRow kMenuBar[] = {
+    {0, "Vigilamp", Cmd{}},
+    {1, "Vigilamp", Cmd::Status1},
+    {1, "Timers", Cmd::imers1},
+    {1, "Lighting", Cmd::Lighting1},
+    {1, "Actions", Cmd::Actions1},
+    {1, "Advanced", Cmd::Advanced1},
+    {1, nullptr, Cmd{}},
+    {1, "Hide", Cmd::Hide1},
+    {1, "Exit", Cmd::Exit2},
+    {0, "Status", Cmd{}},
+    {1, "Execute", Cmd::Execute1},
+    {1, "Disable", Cmd::Disable2},
+    {1, "Reset", Cmd::Reset3},
+    {0, "Help", Cmd{}},
+    {1, "Vigilamp Documentation", Cmd::VigilampDocumentation1},
+    {1, "About", Cmd::About1},
+};
+
+}  // namespace
+
+std::span<const PageTable> pageTables() { return kPages; }
+std::span<const MenuRow> menuBarTable() { return kMenuBar; }
+
+}  // namespace vr

@@ -1,0 +1,211 @@
+// The ports: what the portable core needs from the platform, in the core's own words. Each front end has its
+// adapters (src/win32/adapters for Windows), and tests/fakes has one fake of each.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/ids.h"
+#include "model/led.h"
+
+namespace vr {
+
+// The program's one error type. Handlers throw it; the form's dispatch shows it in the exception box.
+struct Error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+using WindowHandle = std::uintptr_t;  // an opaque top-level window handle; 0 is "none"
+using IconHandle = std::uintptr_t;    // an opaque icon picture; 0 is "no picture"
+using MenuHandle = std::uintptr_t;    // an opaque pop-up menu; 0 is "no menu"
+
+// A top-level window as an enumeration finds it.
+struct TopLevelWindow {
+    WindowHandle handle;
+    std::string title;  // "" when the window has none or does not answer
+};
+
+// The thread that created a window, and its process.
+struct WindowOwner {
+    std::uint32_t process, thread;
+};
+
+// Timers that tick on the user-interface thread. Starting an id that runs restarts its countdown.
+class TimerHost {
+public:
+    virtual ~TimerHost() = default;
+    virtual bool start(int id, unsigned ms) = 0;  // false when the platform has no timer to give
+    virtual void stop(int id) = 0;                // stopping a stopped timer does nothing
+};
+
+// The three lock states at one moment.
+struct LockStates {
+    bool caps = false, num = false, scroll = false;
+    bool of(LockKey key) const { return key == LockKey::Caps ? caps : key == LockKey::Num ? num : scroll; }
+};
+
+// The keyboard's lock keys, whose lights are what the alert flashes. The state is the system's, shared with
+// every program and the user's own presses: a read tells the state as it is now, and a set acts at once, so a
+// sequence of sets always ends in the last state asked for.
+class LockLights {
+public:
+    virtual ~LockLights() = default;
+    virtual LockStates states() = 0;  // one look at the keyboard for all three
+    virtual void set(LockKey key, bool on) = 0;  // does nothing when the key already is so
+    bool on(LockKey key) { return states().of(key); }
+};
+
+// Other programs' top-level windows.
+class Windows {
+public:
+    virtual ~Windows() = default;
+    virtual WindowHandle findByClass(const std::string& className) = 0;  // 0 when none exists
+    // Ask the window to minimise or to close, as its own system menu would; never blocks on a hung window.
+    virtual void minimise(WindowHandle window) = 0;
+    virtual void close(WindowHandle window) = 0;
+    // Every top-level window, hidden ones included, in the platform's order. A title is read into a buffer of
+    // kTitleChars characters; a window that does not answer within about a second counts as untitled.
+    virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
+    // The window's class name, read into a buffer of kClassChars characters; nothing once the window is gone.
+    virtual std::optional<std::string> classOf(WindowHandle window) = 0;
+    // Nothing once the window is gone.
+    virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
+
+    static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL
+};
+
+// Opening a document or starting a program the way the shell does (its verb, its file associations).
+class Shell {
+public:
+    enum class Show { minimized, maximized };
+    virtual ~Shell() = default;
+    // Fire and forget: the result is not reported. owner 0 opens with no owner window.
+    virtual void open(WindowHandle owner, const std::string& verb, const std::string& file,
+                      const std::string& parameters, const std::string& folder, Show show) = 0;
+};
+
+// The sound player: it plays on threads of its own and reports nothing back. Each failure the platform
+// returns is thrown as Error with a message that names the operation.
+class MediaPlayer {
+public:
+    virtual ~MediaPlayer() = default;
+    virtual void setUrl(const std::string& url) = 0;  // opens the file and starts playing it at once
+    virtual void stop() = 0;   // ends a sound that plays; nothing otherwise
+    virtual void close() = 0;  // releases the current media; a later setUrl plays again
+};
+
+// What an open-file dialog asks of the user. The dialog is the platform's explorer-style one, resizable.
+struct OpenFileRequest {
+    std::string filter;            // description|pattern pairs separated by '|'; the first pair shows first
+    std::string defaultExtension;  // appended to a typed name without one; empty for none
+    std::string initialFolder;     // passed unchanged, relative names included; empty for the platform's choice
+    bool mustExist = false;        // the folder and the file must exist
+    bool networkButton = true;     // the "Network..." button shows
+    bool readOnlyBox = false;      // the "Open as read-only" box shows
+};
+
+// Modal boxes. Each returns after the user has answered; timers keep ticking meanwhile.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual bool confirm(const std::string& text) = 0;  // "Confirm", Yes and No; true for Yes
+    virtual void error(const std::string& text) = 0;    // "Error", error icon, OK
+    virtual void warning(const std::string& text) = 0;  // "Warning", warning icon, OK
+    virtual void exception(const std::string& text) = 0;  // the title caption, stop icon, OK
+    // The chosen file's full path, or nothing when the user cancels; a dialog that fails throws Error.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+};
+
+// The settings file: a profile (INI) file at one path. Each call opens the file for that one operation; nothing
+// is cached, and nothing is created until the first write.
+class ProfileFile {
+public:
+    virtual ~ProfileFile() = default;
+    // The key's value, or nothing when the file, the section or the key does not exist. A key that is present
+    // but empty reads as "".
+    virtual std::optional<std::string> read(const std::string& section, const std::string& key) = 0;
+    // False when the platform refuses the write (a read-only file or folder).
+    virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;
+    virtual std::string path() = 0;  // for the message of a refused write
+};
+
+// The start-up registration: a named value in the per-machine Run key. The key is opened, never created, and
+// closed again by every call.
+class RunKey {
+public:
+    enum class Result { done, notOpened, failed };
+    virtual ~RunKey() = default;
+    // Writes the value as a string: notOpened when the key cannot be opened, failed when the write is refused.
+    virtual Result setValue(const std::string& name, const std::string& data) = 0;
+    // Deletes the value: notOpened when the key cannot be opened, otherwise done, whether or not it existed.
+    virtual Result deleteValue(const std::string& name) = 0;
+};
+
+// A list box item: its text and the window it stands for.
+struct ListItem {
+    std::string text;
+    WindowHandle data = 0;
+    bool operator==(const ListItem&) const = default;
+};
+
+// The main window as the core sees it: it shows what the model holds (model/model.h tells it of every change)
+// and gives the user's own changes back to the model; it never runs a handler by itself.
+class View {
+public:
+    virtual ~View() = default;
+    virtual void showChecked(Ctl control, bool on) = 0;
+    virtual void showText(Ctl control, const std::string& text) = 0;  // an edit's text, a label's caption
+    virtual void showEnabled(Ctl control, bool on) = 0;
+    virtual void showItemsCleared(Ctl list) = 0;
+    virtual void showItemAdded(Ctl list, const ListItem& item) = 0;  // throws Error when the list is full
+    virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
+    virtual void showMain() = 0;           // hide, show and bring to the front
+    virtual void hideMain() = 0;
+    virtual void showAbout() = 0;          // the one About window, shown where it was left and brought to the front
+    virtual void terminate() = 0;          // ends the message loop after the current message
+    virtual WindowHandle window() = 0;     // the main window itself, as owner of what the program opens
+};
+
+// What the shell keeps of a notification-area icon. The shell's tip field holds 64 characters with the terminator.
+struct TrayRecord {
+    WindowHandle window = 0;  // hears the icon's mouse messages
+    unsigned id = 0;
+    bool hasCallback = false;  // which of the fields below the shell is to take
+    bool hasIcon = false;
+    bool hasTip = false;
+    IconHandle icon = 0;
+    std::string tip;
+    bool operator==(const TrayRecord&) const = default;
+};
+
+// The notification area. Each call returns whether the shell took it; an icon is known by its window and id.
+class TrayShell {
+public:
+    virtual ~TrayShell() = default;
+    virtual bool add(const TrayRecord& record) = 0;     // fails when the icon already exists or no shell runs
+    virtual bool modify(const TrayRecord& record) = 0;  // fails when the icon does not exist
+    virtual bool remove(const TrayRecord& record) = 0;
+};
+
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// The tray icon's own hidden window, which hears the icon's messages, and the platform around it.
+class TrayWindow {
+public:
+    virtual ~TrayWindow() = default;
+    virtual WindowHandle handle() = 0;
+    virtual void postTipMessage() = 0;            // comes back as the icon's tip message once the loop runs
+    virtual void retryTimer(bool on) = 0;         // while on, ticks come back to the icon now and then
+    virtual void showApplication(bool show) = 0;  // the application's taskbar window, and so its taskbar button
+    virtual ScreenPoint cursor() = 0;
+    // Pops the menu up with its top-left corner at the point, and runs the command chosen from it.
+    virtual void popUp(MenuHandle menu, ScreenPoint at) = 0;
+};
+
+}  // namespace vr

@@ -1,0 +1,145 @@
+#include "win32/adapters/media_player.h"
+
+#include <initguid.h>  // defines the player's class and interface identifiers here
+#include <mmsystem.h>
+#include <wmp.h>
+
+#include <string>
+
+#include "win32/windows/win32_util.h"
+
+namespace vr::win32 {
+
+namespace {
+
+// The text in the ANSI code page as a BSTR; an empty text is the null BSTR.
+BSTR toBstr(const std::string& text) {
+    if (text.empty()) return nullptr;
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    BSTR s = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (!s) throw Error("Out of memory");
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), s, length);
+    return s;
+}
+
+// A preference the player does not implement is left at its own default; any other refusal is a player that
+// does not work.
+bool applied(HRESULT hr) { return SUCCEEDED(hr) || hr == E_NOTIMPL; }
+
+template <class T>
+void releaseInto(T*& p) {
+    if (p) p->Release();
+    p = nullptr;
+}
+
+// The fallback player, under one alias. Its failures stay silent, as the media player's own are with its
+// error dialogs switched off: a file that cannot be played is simply not heard.
+constexpr const char* kAlias = "vigilampsound";
+
+void mci(const std::string& command) { mciSendStringA(command.c_str(), nullptr, 0, nullptr); }
+
+void mciPlay(const std::string& file) {
+    mci(std::string("close ") + kAlias);
+    if (file.empty()) return;
+    if (mciSendStringA(("open \"" + file + "\" type mpegvideo alias " + kAlias).c_str(), nullptr, 0, nullptr) != 0)
+        return;
+    mci(std::string("setaudio ") + kAlias + " volume to 500");  // half of 1000, as the media player's 50
+    mci(std::string("play ") + kAlias);
+}
+
+}  // namespace
+
+SoundPlayer::~SoundPlayer() { release(); }
+
+void SoundPlayer::release() {
+    if (kind_ == Kind::mci) mci(std::string("close ") + kAlias);
+    releaseInto(player_);
+    kind_ = Kind::none;
+}
+
+void SoundPlayer::create() {
+    HRESULT hr = CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IWMPPlayer4,
+                                  reinterpret_cast<void**>(&player_));
+    if (SUCCEEDED(hr)) {
+        // Invisible, starting at once when given a file, once through, at half volume, with no dialogs.
+        BSTR invisible = SysAllocString(L"invisible");
+        bool works = applied(player_->put_uiMode(invisible));
+        SysFreeString(invisible);
+        IWMPSettings* settings = nullptr;
+        works = works && SUCCEEDED(player_->get_settings(&settings)) && settings;
+        if (works) {
+            works = applied(settings->put_autoStart(VARIANT_TRUE)) && applied(settings->put_playCount(1)) &&
+                    applied(settings->put_volume(50)) && applied(settings->put_mute(VARIANT_FALSE)) &&
+                    applied(settings->put_enableErrorDialogs(VARIANT_FALSE));
+        }
+        releaseInto(settings);
+        if (works) {
+            kind_ = Kind::mediaPlayer;
+            return;
+        }
+        releaseInto(player_);
+    }
+    // No media player on this system (an N edition, a stripped installation): the multimedia player plays.
+    kind_ = Kind::mci;
+}
+
+void SoundPlayer::setUrl(const std::string& url) {
+    if (kind_ == Kind::none) create();
+    if (kind_ == Kind::mci) return mciPlay(url);
+
+    // The URL property through the player's dispatch interface: a property put with the one named argument.
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = toBstr(url);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &named, 1, 1};
+    EXCEPINFO exception{};
+    UINT badArgument = 0;
+    IDispatch* dispatch = player_;
+    constexpr DISPID kUrl = 1;  // IWMPCore::URL
+    const IID reserved{};       // IID_NULL
+    HRESULT hr = dispatch->Invoke(kUrl, reserved, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                                  nullptr, &exception, &badArgument);
+    // A player whose dispatch interface is not implemented still has the same property on its own interface.
+    if (hr == E_NOTIMPL) hr = player_->put_URL(value.bstrVal);
+    VariantClear(&value);
+    std::string reason;
+    if (hr == DISP_E_EXCEPTION) {
+        if (exception.bstrDescription) {
+            const int n = WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, -1, nullptr, 0, nullptr, nullptr);
+            std::string text(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+            WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, -1, text.data(), n, nullptr, nullptr);
+            reason = text;
+        }
+        if (exception.scode) hr = exception.scode;
+    }
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    if (FAILED(hr)) {
+        const std::string what = "The media player could not open \"" + url + "\"";
+        throw reason.empty() ? failure(what, hr) : Error(what + ": " + reason);
+    }
+}
+
+void SoundPlayer::stop() {
+    if (kind_ == Kind::mci) return mci(std::string("stop ") + kAlias);
+    if (kind_ != Kind::mediaPlayer) return;  // nothing has played yet
+    IWMPControls* controls = nullptr;
+    HRESULT hr = player_->get_controls(&controls);
+    if (SUCCEEDED(hr) && controls) hr = controls->stop();
+    releaseInto(controls);
+    if (FAILED(hr)) throw failure("The media player could not stop the sound", hr);
+}
+
+void SoundPlayer::close() {
+    if (kind_ != Kind::mediaPlayer) return release();
+    const HRESULT hr = player_->close();
+    // Without a close of its own, letting the player go ends its media just as well; the next sound makes a
+    // new one.
+    if (hr == E_NOTIMPL) return release();
+    if (FAILED(hr)) throw failure("The media player could not be closed", hr);
+}
+
+}  // namespace vr::win32

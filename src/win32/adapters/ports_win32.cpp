@@ -1,0 +1,181 @@
+#include "win32/adapters/ports_win32.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "form/main_form.h"
+#include "settings/settings_file.h"
+
+namespace vr::win32 {
+
+int SystemKeyboard::platformId() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExA(&info) ? int(info.dwPlatformId) : -1;
+}
+
+void TopLevelWindows::sysCommand(WindowHandle window, WPARAM command) {
+    // A hung or prompting target must not freeze the flashing: give up after a second.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(reinterpret_cast<HWND>(window), WM_SYSCOMMAND, command, 0, SMTO_ABORTIFHUNG, 1000,
+                        &result);
+}
+
+namespace {
+
+struct Survey {
+    std::vector<TopLevelWindow> windows;
+    std::vector<DWORD> hungThreads;  // threads that let a request time out during this survey
+};
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
+    auto& survey = *reinterpret_cast<Survey*>(param);
+    // A window that does not answer within a second, or at once when it has been hung for a while, counts as
+    // untitled, and so do the other windows of its thread: one hung program costs at most one wait per survey.
+    char title[Windows::kTitleChars + 1] = "";
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const bool hung = std::find(survey.hungThreads.begin(), survey.hungThreads.end(), thread) !=
+                      survey.hungThreads.end();
+    DWORD_PTR copied = 0;
+    if (hung || !SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                                     SMTO_ABORTIFHUNG, 1000, &copied)) {
+        if (!hung && GetLastError() == ERROR_TIMEOUT) survey.hungThreads.push_back(thread);
+        title[0] = '\0';
+    }
+    title[Windows::kTitleChars] = '\0';  // a reply need not end in a NUL
+    survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
+    Survey survey;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&survey));
+    return std::move(survey.windows);
+}
+
+std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {
+    char name[kClassChars + 1] = "";
+    const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
+    if (length <= 0) return std::nullopt;
+    return std::string(name, static_cast<std::size_t>(length));
+}
+
+std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &process);
+    if (thread == 0) return std::nullopt;
+    return WindowOwner{process, thread};
+}
+
+void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
+                         const std::string& parameters, const std::string& folder, Show show) {
+    const auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    ShellExecuteA(reinterpret_cast<HWND>(owner), verb.c_str(), file.c_str(), orNull(parameters), orNull(folder),
+                  show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
+}
+
+namespace {
+
+// The boxes carry the program's own button texts whatever the system's language: a CBT hook renames the
+// buttons when the box is activated.
+HHOOK g_hook;
+
+LRESULT CALLBACK renameButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        char cls[16] = "";
+        GetClassNameA(box, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") == 0) {
+            if (HWND b = GetDlgItem(box, IDYES)) SetWindowTextA(b, "&Yes");
+            if (HWND b = GetDlgItem(box, IDNO)) SetWindowTextA(b, "&No");
+            if (HWND b = GetDlgItem(box, IDOK)) SetWindowTextA(b, "OK");
+            UnhookWindowsHookEx(g_hook);
+            g_hook = nullptr;
+            return 0;
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+int show(HWND owner, const std::string& text, const char* caption, UINT type) {
+    g_hook = SetWindowsHookExA(WH_CBT, renameButtons, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxA(owner, text.c_str(), caption, type | MB_SETFOREGROUND);
+    if (g_hook) UnhookWindowsHookEx(g_hook), g_hook = nullptr;
+    return answer;
+}
+
+}  // namespace
+
+bool MessageDialogs::confirm(const std::string& text) {
+    return show(owner_, text, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+void MessageDialogs::error(const std::string& text) { show(owner_, text, "Error", MB_OK | MB_ICONERROR); }
+void MessageDialogs::warning(const std::string& text) { show(owner_, text, "Warning", MB_OK | MB_ICONWARNING); }
+void MessageDialogs::exception(const std::string& text) { show(owner_, text, kTitle, MB_OK | MB_ICONSTOP); }
+
+std::string modulePath() {
+    char path[261] = "";
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length < sizeof path ? length : 0);
+}
+
+IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(executable)) {}
+
+std::optional<std::string> IniProfile::read(const std::string& section, const std::string& key) {
+    // The profile API answers a missing key with the default it is given. Two different defaults tell a
+    // missing key from any value, since a stored value cannot equal both.
+    static constexpr const char* kMissing[] = {"\x01vigilamp:missing:1\x01", "\x02vigilamp:missing:2\x02"};
+    char value[2048];
+    for (const char* missing : kMissing) {
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), missing, value, sizeof value, path_.c_str());
+        if (lstrcmpA(value, missing) != 0) return std::string(value);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run key, opened (never created) with all access, and closed again whatever happens.
+class OpenRunKey {
+public:
+    OpenRunKey() {
+        opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    }
+    ~OpenRunKey() {
+        if (opened_) RegCloseKey(key_);
+    }
+    OpenRunKey(const OpenRunKey&) = delete;
+    OpenRunKey& operator=(const OpenRunKey&) = delete;
+    bool opened() const { return opened_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+    bool opened_ = false;
+};
+
+}  // namespace
+
+RunKey::Result MachineRunKey::setValue(const std::string& name, const std::string& data) {
+    OpenRunKey key;
+    if (!key.opened()) return Result::notOpened;
+    const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
+    const LONG written =
+        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, bytes, static_cast<DWORD>(data.size() + 1));
+    return written == ERROR_SUCCESS ? Result::done : Result::failed;
+}
+
+RunKey::Result MachineRunKey::deleteValue(const std::string& name) {
+    OpenRunKey key;
+    if (!key.opened()) return Result::notOpened;
+    RegDeleteValueA(key.get(), name.c_str());  // a value already absent is what was wanted
+    return Result::done;
+}
+
+}  // namespace vr::win32

@@ -1,0 +1,97 @@
+// The Win32 adapters of the ports: each a thin translation to the platform calls.
+#pragma once
+#include <windows.h>
+
+#include "ports.h"
+#include "win32/adapters/key_led.h"
+
+namespace vr::win32 {
+
+// SetTimer / KillTimer on the main window: ticks arrive as WM_TIMER through the message loop.
+class WindowTimers final : public TimerHost {
+public:
+    explicit WindowTimers(HWND window) : window_(window) {}
+    bool start(int id, unsigned ms) override { return SetTimer(window_, UINT_PTR(id), ms, nullptr) != 0; }
+    void stop(int id) override { KillTimer(window_, UINT_PTR(id)); }
+
+private:
+    HWND window_;
+};
+
+class SystemKeyboard final : public KeyboardApi {
+public:
+    void state(std::uint8_t keys[256]) override {
+        // A thread keeps its own copy of the key state, which catches up with the system's only when it asks
+        // for one key. Asking first means every decision sees the state as it is now, whatever window had the
+        // last message and whatever a modal loop has done since: a set never undoes an earlier one.
+        GetKeyState(0);
+        GetKeyboardState(keys);
+    }
+    void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
+    void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
+        keybd_event(vk, scan, flags, 0);
+    }
+    int platformId() override;
+};
+
+class TopLevelWindows final : public Windows {
+public:
+    WindowHandle findByClass(const std::string& className) override {
+        return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
+    }
+    void minimise(WindowHandle window) override { sysCommand(window, SC_MINIMIZE); }
+    void close(WindowHandle window) override { sysCommand(window, SC_CLOSE); }
+    std::vector<TopLevelWindow> topLevelWindows() override;
+    std::optional<std::string> classOf(WindowHandle window) override;
+    std::optional<WindowOwner> ownerOf(WindowHandle window) override;
+
+private:
+    static void sysCommand(WindowHandle window, WPARAM command);
+};
+
+// ShellExecuteA; empty parameters and folder are passed as null.
+class ShellLauncher final : public Shell {
+public:
+    void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
+              const std::string& folder, Show show) override;
+};
+
+// Modal message boxes and open dialogs owned by the main window, the boxes with the program's own button texts.
+class MessageDialogs final : public Dialogs {
+public:
+    explicit MessageDialogs(HWND owner) : owner_(owner) {}
+    bool confirm(const std::string& text) override;
+    void error(const std::string& text) override;
+    void warning(const std::string& text) override;
+    void exception(const std::string& text) override;
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;  // in file_dialog.cpp
+
+private:
+    HWND owner_;
+};
+
+// The executable's full path, as GetModuleFileNameA gives it for the program's own module.
+std::string modulePath();
+
+// The settings file beside the executable, through the profile API: each call opens it for that one operation.
+class IniProfile final : public ProfileFile {
+public:
+    explicit IniProfile(const std::string& executable);
+    std::optional<std::string> read(const std::string& section, const std::string& key) override;
+    bool write(const std::string& section, const std::string& key, const std::string& value) override {
+        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
+    }
+    std::string path() override { return path_; }
+
+private:
+    std::string path_;
+};
+
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run, opened with KEY_ALL_ACCESS for each call.
+class MachineRunKey final : public RunKey {
+public:
+    Result setValue(const std::string& name, const std::string& data) override;
+    Result deleteValue(const std::string& name) override;
+};
+
+}  // namespace vr::win32

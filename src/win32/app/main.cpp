@@ -1,0 +1,30 @@
+// The program entry: the common controls and the COM apartment, then the application until the user exits.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "form/main_form.h"
+#include "win32/adapters/ports_win32.h"
+#include "win32/app/application.h"
+
+namespace {
+
+// The user-interface thread's COM apartment, for the sound player and the shell's extensions; it outlives the
+// windows, whose components release their COM objects as they go.
+struct ComApartment {
+    ComApartment() : entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (entered) CoUninitialize();
+    }
+    const bool entered;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    const ComApartment com;
+    vr::win32::Application application(instance, vr::win32::modulePath());
+    return application.run();
+}
