@@ -27,7 +27,7 @@ std::optional<std::string> rangeMessage(std::int64_t value, const Range& range) 
 }
 
 unsigned timerInterval(std::int64_t value) {
-    return static_cast<unsigned>(std::clamp<std::int64_t>(value, 0, 0x7FFFFFFF));
+    return static_cast<unsigned>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace vr
