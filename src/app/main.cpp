@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <optional>
+
 #include "ui/main_form.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/main_window.h"
@@ -51,13 +53,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const ComApartment com;
 
     const HWND application = createApplicationWindow(instance);  // hidden: the main window is not shown at start
-    vr::win32::MainWindow main(instance, application);
+    std::optional<vr::win32::MainWindow> main;
+    try {
+        main.emplace(instance, application);
+    } catch (const vr::Error& e) {  // the program's own path is unknown: nothing could work, so say so and end
+        MessageBoxA(nullptr, vr::exceptionText(e.what()).c_str(), vr::kTitle, MB_OK | MB_ICONSTOP);
+        DestroyWindow(application);
+        return 1;
+    }
     vr::win32::AboutWindow about(instance, application);  // hidden until Help > About
-    main.setAbout(&about);
+    main->setAbout(&about);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageA(main.handle(), &msg) && !IsDialogMessageA(about.handle(), &msg)) {
+        if (!IsDialogMessageA(main->handle(), &msg) && !IsDialogMessageA(about.handle(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

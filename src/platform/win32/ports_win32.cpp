@@ -118,9 +118,20 @@ void MessageDialogs::warning(const std::string& text) { show(owner_, text, "Warn
 void MessageDialogs::exception(const std::string& text) { show(owner_, text, kTitle, MB_OK | MB_ICONSTOP); }
 
 std::string modulePath() {
-    char path[261] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length < sizeof path ? length : 0);
+    // A path that does not fit comes back cut to the buffer's size: try again with a larger buffer, up to one
+    // that holds the longest path Windows has.
+    DWORD error = ERROR_INSUFFICIENT_BUFFER;
+    for (DWORD size = MAX_PATH; size < 65536; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) {
+            error = GetLastError();
+            break;
+        }
+        if (length < size) return path.substr(0, length);
+    }
+    throw Error("Unable to read the path of vigilamp.exe (error " + std::to_string(error) +
+                "): the settings file and the start-up registration need it");
 }
 
 IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(executable)) {}

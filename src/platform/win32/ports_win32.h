@@ -63,7 +63,8 @@ private:
     HWND owner_;
 };
 
-// The executable's full path, as GetModuleFileNameA gives it for the program's own module.
+// The executable's full path, as GetModuleFileNameA gives it for the program's own module, however long;
+// Error when it cannot be read.
 std::string modulePath();
 
 // The settings file beside the executable, through the profile API: each call opens it for that one operation.
