@@ -152,11 +152,14 @@ namespace {
 
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The Run key, opened (never created) with all access, and closed again whatever happens.
+// A Run key opened for writing values, and closed again whatever happens.
 class OpenRunKey {
 public:
-    OpenRunKey() {
-        opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    explicit OpenRunKey(RunKey::Scope scope) {
+        const LONG opened = scope == RunKey::Scope::machine
+            ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_SET_VALUE, &key_)
+            : RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
+        opened_ = opened == ERROR_SUCCESS;
     }
     ~OpenRunKey() {
         if (opened_) RegCloseKey(key_);
@@ -173,8 +176,8 @@ private:
 
 }  // namespace
 
-RunKey::Result MachineRunKey::setValue(const std::string& name, const std::string& data) {
-    OpenRunKey key;
+RunKey::Result RegistryRunKey::setValue(Scope scope, const std::string& name, const std::string& data) {
+    OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
     const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
     const LONG written =
@@ -182,8 +185,8 @@ RunKey::Result MachineRunKey::setValue(const std::string& name, const std::strin
     return written == ERROR_SUCCESS ? Result::done : Result::failed;
 }
 
-RunKey::Result MachineRunKey::deleteValue(const std::string& name) {
-    OpenRunKey key;
+RunKey::Result RegistryRunKey::deleteValue(Scope scope, const std::string& name) {
+    OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
     RegDeleteValueA(key.get(), name.c_str());  // a value already absent is what was wanted
     return Result::done;

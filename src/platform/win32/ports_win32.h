@@ -81,11 +81,12 @@ private:
     std::string path_;
 };
 
-// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run, opened with KEY_ALL_ACCESS for each call.
-class MachineRunKey final : public RunKey {
+// Software\Microsoft\Windows\CurrentVersion\Run under HKEY_LOCAL_MACHINE (opened, never created) or under
+// HKEY_CURRENT_USER (created when a new profile lacks it), opened with KEY_SET_VALUE for each call.
+class RegistryRunKey final : public RunKey {
 public:
-    Result setValue(const std::string& name, const std::string& data) override;
-    Result deleteValue(const std::string& name) override;
+    Result setValue(Scope scope, const std::string& name, const std::string& data) override;
+    Result deleteValue(Scope scope, const std::string& name) override;
 };
 
 }  // namespace vr::win32

@@ -80,7 +80,7 @@ private:
     std::unique_ptr<MessageDialogs> dialogs_;
     std::string executable_ = modulePath();
     IniProfile profile_{executable_};
-    MachineRunKey runKey_;
+    RegistryRunKey runKey_;
     ShellLauncher shell_;
     SoundPlayer player_;
     std::optional<MainForm> form_;
