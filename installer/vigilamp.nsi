@@ -122,8 +122,8 @@ Function un.onInit
   !insertmacro RefuseWhileRunning
 FunctionEnd
 
-; Deletes the start-up value under ROOT when it starts this installation's vigilamp.exe (the program writes the
-; bare path; a quoted one is accepted too). A value naming another copy, a portable one say, is left alone.
+; Deletes the start-up value under ROOT when it starts this installation's vigilamp.exe: the program writes the
+; path in quotes, older versions wrote it bare. A value naming another copy, a portable one say, is left alone.
 ; Deleting the per-machine value needs administrator rights: without them it stays, and the user is told.
 !macro RemoveRunValue ROOT
   ClearErrors

@@ -132,16 +132,17 @@ public:
     virtual std::string path() = 0;  // for the message of a refused write
 };
 
-// The start-up registration: a named value in the per-machine Run key. The key is opened, never created, and
-// closed again by every call.
+// The start-up registration: a named value in a Run key, the per-machine one or the user's own. The key is
+// opened for writing by every call and closed again.
 class RunKey {
 public:
+    enum class Scope { machine, user };
     enum class Result { done, notOpened, failed };
     virtual ~RunKey() = default;
     // Writes the value as a string: notOpened when the key cannot be opened, failed when the write is refused.
-    virtual Result setValue(const std::string& name, const std::string& data) = 0;
+    virtual Result setValue(Scope scope, const std::string& name, const std::string& data) = 0;
     // Deletes the value: notOpened when the key cannot be opened, otherwise done, whether or not it existed.
-    virtual Result deleteValue(const std::string& name) = 0;
+    virtual Result deleteValue(Scope scope, const std::string& name) = 0;
 };
 
 // A list box item: its text and the window it stands for.

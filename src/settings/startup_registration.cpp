@@ -2,9 +2,20 @@
 
 namespace vr {
 
-bool setRunValue(RunKey& key, const std::string& name, const std::string& data, bool registered) {
-    if (!registered) return key.deleteValue(name) != RunKey::Result::notOpened;
-    switch (key.setValue(name, data)) {
+std::string runValueData(const std::string& executable) { return "\"" + executable + "\""; }
+
+bool setRunValue(RunKey& key, const std::string& name, const std::string& executable, bool registered) {
+    using Scope = RunKey::Scope;
+    if (!registered) {
+        // Both keys, whichever this user can open: an earlier run may have registered under either.
+        const bool machine = key.deleteValue(Scope::machine, name) != RunKey::Result::notOpened;
+        const bool user = key.deleteValue(Scope::user, name) != RunKey::Result::notOpened;
+        return machine || user;
+    }
+    const std::string data = runValueData(executable);
+    RunKey::Result result = key.setValue(Scope::machine, name, data);
+    if (result == RunKey::Result::notOpened) result = key.setValue(Scope::user, name, data);
+    switch (result) {
     case RunKey::Result::done: return true;
     case RunKey::Result::notOpened: return false;
     case RunKey::Result::failed: break;

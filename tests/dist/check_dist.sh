@@ -122,8 +122,8 @@ run_installer() {
   (cd "$dir" && exec $WINE "$target\\vigilamp.exe" >/dev/null 2>&1) &
   program=$!
   check "$t: the installed program runs: its main window exists" $WINE "$probe" find TfrmMain "Vigilamp Rizu!" 30
-  check "$t: the program registered its own path to start with Windows" \
-    reg_is "$run_key" "Vigilamp Rizu" "$target\\vigilamp.exe"
+  check "$t: the program registered its own path, quoted, to start with Windows" \
+    reg_is "$run_key" "Vigilamp Rizu" "\"$target\\vigilamp.exe\""
   # _?= runs the uninstaller where it is, so its exit code is seen here. It must be the command line's bare
   # last word, spaces and all, so a batch file passes it.
   printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$target" "$target" > "$WT_DIR/un.bat"
@@ -136,13 +136,14 @@ run_installer() {
     kill "$program" 2>/dev/null
   wait "$program"
 
-  w reg add "$user_run_key" /v "Vigilamp Rizu" /d "\"$target\\vigilamp.exe\"" /f >/dev/null
+  # A bare path, as older versions wrote it, is recognised as well as the quoted one the program writes now.
+  w reg add "$user_run_key" /v "Vigilamp Rizu" /d "$target\\vigilamp.exe" /f >/dev/null
   $WINE "$dir/uninstall.exe" /S >/dev/null 2>&1
   check "$t: the uninstaller finishes" uninstalled
   check "$t: uninstalled: the program's folder is gone" no_file "$dir"
   check "$t: uninstalled: the shortcut is gone" no_file "$shortcut"
-  check "$t: uninstalled: the per-machine Run value is gone" reg_absent "$run_key" "Vigilamp Rizu"
-  check "$t: uninstalled: the per-user Run value (quoted path) is gone" reg_absent "$user_run_key" "Vigilamp Rizu"
+  check "$t: uninstalled: the per-machine Run value (quoted path) is gone" reg_absent "$run_key" "Vigilamp Rizu"
+  check "$t: uninstalled: the per-user Run value (bare path) is gone" reg_absent "$user_run_key" "Vigilamp Rizu"
 
   # A chosen folder holding a file of the user's, and a Run value that starts another copy.
   other='C:\Apps\Vigilamp'

@@ -229,12 +229,13 @@ std::string here() {
     return s.substr(0, s.find_last_of('\\'));
 }
 
-App::App(const std::string& ini) : registeredBefore_(machineValue(kRunKeyPath, kRunValue) != "<missing>") {
+App::App(const std::string& ini, const std::string& folderTail)
+    : registeredBefore_(machineValue(kRunKeyPath, kRunValue) != "<missing>") {
     static int serial = 0;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     folder_ = std::string(temp) + "vigilamp-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(++serial);
+              std::to_string(++serial) + folderTail;
     removeFolder(folder_);
     CreateDirectoryA(folder_.c_str(), nullptr);
     const std::string exe = folder_ + "\\vigilamp.exe";

@@ -27,8 +27,9 @@ void setLock(int vk, bool on);
 // A running copy of the program in a fresh folder of its own.
 class App {
 public:
-    // Copies the executable into a new temporary folder, writes the INI when given, and starts it.
-    explicit App(const std::string& ini = "");
+    // Copies the executable into a new temporary folder, writes the INI when given, and starts it. The folder's
+    // name ends in folderTail: " Rizu" gives it a space.
+    explicit App(const std::string& ini = "", const std::string& folderTail = "");
     ~App();  // ends the program if it still runs and removes the folder
 
     HWND main() const { return main_; }

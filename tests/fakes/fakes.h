@@ -313,32 +313,39 @@ private:
     std::map<std::string, std::string> contents;
 };
 
-// The per-machine Run key.
+// The per-machine Run key and the user's own.
 class RunKey : public vr::RunKey {
 public:
-    bool canOpen = true;     // false: the user lacks the rights to open the key
-    bool failWrite = false;  // the key opens but the write is refused
-    std::map<std::string, std::string> values;
+    struct Key {
+        bool canOpen = true;  // false: the user lacks the rights to open the key for writing
+        std::map<std::string, std::string> values;
+    };
+    Key machine, user;
+    bool failWrite = false;  // a key that opens refuses the write
     struct Call {
-        std::string op, name, data;  // op: "set" or "delete"; only calls that opened the key are logged
+        std::string op;  // "set" or "delete"; only calls that opened the key are logged
+        Scope scope;
+        std::string name, data;
         bool operator==(const Call&) const = default;
     };
     std::vector<Call> calls;
     int attempts = 0;  // every call, opened or not
 
-    Result setValue(const std::string& name, const std::string& data) override {
+    Key& key(Scope scope) { return scope == Scope::machine ? machine : user; }
+
+    Result setValue(Scope scope, const std::string& name, const std::string& data) override {
         ++attempts;
-        if (!canOpen) return Result::notOpened;
-        calls.push_back({"set", name, data});
+        if (!key(scope).canOpen) return Result::notOpened;
+        calls.push_back({"set", scope, name, data});
         if (failWrite) return Result::failed;
-        values[name] = data;
+        key(scope).values[name] = data;
         return Result::done;
     }
-    Result deleteValue(const std::string& name) override {
+    Result deleteValue(Scope scope, const std::string& name) override {
         ++attempts;
-        if (!canOpen) return Result::notOpened;
-        calls.push_back({"delete", name, ""});
-        values.erase(name);
+        if (!key(scope).canOpen) return Result::notOpened;
+        calls.push_back({"delete", scope, name, ""});
+        key(scope).values.erase(name);
         return Result::done;
     }
 };

@@ -296,37 +296,49 @@ TEST_F(IntervalSet, ARefusedStoreIsShownAfterTheTimerTookTheValue) {
 
 // ---- Start with Windows
 
-TEST(StartWithWindows, AFirstStartRegistersTwiceWithTheExecutablePathAsItIs) {
+using Scope = RunKey::Scope;
+
+// fake::kExecutable in quotes, as the Run value holds it.
+constexpr const char* kRunData = "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\"";
+
+TEST(StartWithWindows, AFirstStartRegistersTwiceForEveryoneWithTheExecutablePathInQuotes) {
     fake::Rig rig;
-    const Call set{"set", "Vigilamp Rizu", fake::kExecutable};
+    const Call set{"set", Scope::machine, "Vigilamp Rizu", kRunData};
     EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{set, set}));  // by the load's click, then by start-up
-    EXPECT_EQ(rig.runKey.values.at("Vigilamp Rizu"), "C:\\Program Files\\Vigilamp\\vigilamp.exe");
+    EXPECT_EQ(rig.runKey.machine.values.at("Vigilamp Rizu"), "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\"");
+    EXPECT_TRUE(rig.runKey.user.values.empty());
     EXPECT_TRUE(rig.profile.writes.empty());  // the load does not store the box it restores
 }
 
-TEST(StartWithWindows, AKeyThatCannotBeOpenedAtStartUpIsSilent) {
-    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.canOpen = false; }};
+TEST(StartWithWindows, NeitherKeyOpeningAtStartUpIsSilent) {
+    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.machine.canOpen = r.runKey.user.canOpen = false; }};
     EXPECT_TRUE(rig.view.checks[Ctl::cbxStart]);
-    EXPECT_EQ(rig.runKey.attempts, 2);
-    EXPECT_TRUE(rig.runKey.values.empty());
+    EXPECT_EQ(rig.runKey.attempts, 4);  // the machine's key, then the user's, by the load and by start-up
+    EXPECT_TRUE(rig.runKey.machine.values.empty() && rig.runKey.user.values.empty());
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
-TEST(StartWithWindows, AStoredFalseRunsNoClickAndStartUpDeletesTheValue) {
+TEST(StartWithWindows, AStoredFalseRunsNoClickAndStartUpDeletesTheValueFromBothKeys) {
     fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
     EXPECT_FALSE(rig.view.checks[Ctl::cbxStart]);
-    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{{"delete", "Vigilamp Rizu", ""}}));
+    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{{"delete", Scope::machine, "Vigilamp Rizu", ""},
+                                                   {"delete", Scope::user, "Vigilamp Rizu", ""}}));
 }
 
-TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesAndStoresTheChoice) {
+TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesFromBothKeysAndStoresTheChoice) {
     fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
     rig.runKey.calls.clear();
     rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(rig.runKey.values.count("Vigilamp Rizu"), 1u);
+    EXPECT_EQ(rig.runKey.machine.values.count("Vigilamp Rizu"), 1u);
+    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u);
+    rig.runKey.user.values["Vigilamp Rizu"] = kRunData;  // as a run without the rights registered it
+    rig.runKey.user.values["Other"] = "\"C:\\Other\\other.exe\"";
     rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(rig.runKey.values.count("Vigilamp Rizu"), 0u);
+    EXPECT_EQ(rig.runKey.machine.values.count("Vigilamp Rizu"), 0u);
+    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u);
+    EXPECT_EQ(rig.runKey.user.values.count("Other"), 1u);
     rig.toggle(Ctl::cbxStart);  // unticked twice over: a delete of an absent value reports nothing
-    rig.runKey.values.clear();
+    rig.runKey.machine.values.clear();
     rig.toggle(Ctl::cbxStart);
     EXPECT_TRUE(rig.dialogs.shown.empty());
     const std::vector<Write> expected = {{"Status", "StartWithWindows", "1", false},
@@ -336,8 +348,23 @@ TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesAndStoresTheChoice) {
     EXPECT_EQ(rig.profile.writes, expected);
 }
 
-TEST(StartWithWindows, TheUsersToggleWithoutTheRightsSaysSoAndKeepsTheBoxAndTheFile) {
-    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.canOpen = false; }};
+TEST(StartWithWindows, WithoutRightsToTheMachinesKeyTheUsersOwnTakesTheValueWithoutAMessage) {
+    fake::Rig rig{{{"Status", "StartWithWindows", "0"}}, [](fake::Rig& r) { r.runKey.machine.canOpen = false; }};
+    rig.runKey.calls.clear();
+    rig.toggle(Ctl::cbxStart);
+    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{{"set", Scope::user, "Vigilamp Rizu", kRunData}}));
+    EXPECT_EQ(rig.runKey.user.values.at("Vigilamp Rizu"), kRunData);
+    EXPECT_TRUE(rig.view.checks[Ctl::cbxStart]);
+    rig.toggle(Ctl::cbxStart);  // and unticking takes it away again, the machine's key still refusing
+    EXPECT_TRUE(rig.runKey.user.values.empty());
+    EXPECT_FALSE(rig.view.checks[Ctl::cbxStart]);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_EQ(rig.profile.writes, (std::vector<Write>{{"Status", "StartWithWindows", "1", false},
+                                                      {"Status", "StartWithWindows", "0", false}}));
+}
+
+TEST(StartWithWindows, TheUsersToggleWhenNeitherKeyOpensSaysSoAndKeepsTheBoxAndTheFile) {
+    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.machine.canOpen = r.runKey.user.canOpen = false; }};
     rig.toggle(Ctl::cbxStart);
     EXPECT_EQ(exceptions(rig.dialogs),
               std::vector<std::string>{"Unable to change the start-up registration: administrator rights are needed."});
@@ -362,7 +389,8 @@ TEST(StartWithWindows, AFailedWriteOnTheUsersTickIsShownAndTheChoiceIsNotStored)
     rig.runKey.failWrite = true;
     rig.toggle(Ctl::cbxStart);
     EXPECT_EQ(exceptions(rig.dialogs), std::vector<std::string>{"Failed to set data for 'Vigilamp Rizu'"});
-    EXPECT_EQ(rig.runKey.calls.back(), (Call{"set", "Vigilamp Rizu", fake::kExecutable}));
+    // The machine's key opened, so its refusal is the answer: the user's key is not tried.
+    EXPECT_EQ(rig.runKey.calls.back(), (Call{"set", Scope::machine, "Vigilamp Rizu", kRunData}));
     EXPECT_TRUE(rig.profile.writes.empty());
 }
 

@@ -33,16 +33,17 @@ void releaseInto(T*& p) {
 }
 
 // The fallback player, under one alias. Its failures stay silent, as the media player's own are with its
-// error dialogs switched off: a file that cannot be played is simply not heard.
+// error dialogs switched off: a file that cannot be played is simply not heard. Only a path that its command
+// could not hold as one name is refused, with an error.
 constexpr const char* kAlias = "vigilampsound";
 
 void mci(const std::string& command) { mciSendStringA(command.c_str(), nullptr, 0, nullptr); }
 
 void mciPlay(const std::string& file) {
+    const std::string open = file.empty() ? "" : mciOpenCommand(file, kAlias);  // a refused path changes nothing
     mci(std::string("close ") + kAlias);
     if (file.empty()) return;
-    if (mciSendStringA(("open \"" + file + "\" type mpegvideo alias " + kAlias).c_str(), nullptr, 0, nullptr) != 0)
-        return;
+    if (mciSendStringA(open.c_str(), nullptr, 0, nullptr) != 0) return;
     mci(std::string("setaudio ") + kAlias + " volume to 500");  // half of 1000, as the media player's 50
     mci(std::string("play ") + kAlias);
 }
@@ -52,12 +53,12 @@ void mciPlay(const std::string& file) {
 SoundPlayer::~SoundPlayer() { release(); }
 
 void SoundPlayer::release() {
-    if (kind_ == Kind::mci) mci(std::string("close ") + kAlias);
+    if (choice_.kind() == PlayerChoice::Kind::mci) mci(std::string("close ") + kAlias);
     releaseInto(player_);
-    kind_ = Kind::none;
+    choice_.reset();
 }
 
-void SoundPlayer::create() {
+bool SoundPlayer::createMediaPlayer() {
     HRESULT hr = CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IWMPPlayer4,
                                   reinterpret_cast<void**>(&player_));
     if (SUCCEEDED(hr)) {
@@ -73,19 +74,15 @@ void SoundPlayer::create() {
                     applied(settings->put_enableErrorDialogs(VARIANT_FALSE));
         }
         releaseInto(settings);
-        if (works) {
-            kind_ = Kind::mediaPlayer;
-            return;
-        }
+        if (works) return true;
         releaseInto(player_);
     }
     // No media player on this system (an N edition, a stripped installation): the multimedia player plays.
-    kind_ = Kind::mci;
+    return false;
 }
 
 void SoundPlayer::setUrl(const std::string& url) {
-    if (kind_ == Kind::none) create();
-    if (kind_ == Kind::mci) return mciPlay(url);
+    if (choice_.choose() == PlayerChoice::Kind::mci) return mciPlay(url);
 
     // The URL property through the player's dispatch interface: a property put with the one named argument.
     VARIANT value;
@@ -124,8 +121,8 @@ void SoundPlayer::setUrl(const std::string& url) {
 }
 
 void SoundPlayer::stop() {
-    if (kind_ == Kind::mci) return mci(std::string("stop ") + kAlias);
-    if (kind_ != Kind::mediaPlayer) return;  // nothing has played yet
+    if (choice_.kind() == PlayerChoice::Kind::mci) return mci(std::string("stop ") + kAlias);
+    if (choice_.kind() != PlayerChoice::Kind::mediaPlayer) return;  // nothing has played yet
     IWMPControls* controls = nullptr;
     HRESULT hr = player_->get_controls(&controls);
     if (SUCCEEDED(hr) && controls) hr = controls->stop();
@@ -134,7 +131,7 @@ void SoundPlayer::stop() {
 }
 
 void SoundPlayer::close() {
-    if (kind_ != Kind::mediaPlayer) return release();
+    if (choice_.kind() != PlayerChoice::Kind::mediaPlayer) return release();
     const HRESULT hr = player_->close();
     // Without a close of its own, letting the player go ends its media just as well; the next sound makes a
     // new one.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "ports.h"
+#include "win32/adapters/fallback_player.h"
 
 struct IWMPPlayer4;
 
@@ -21,12 +22,11 @@ public:
     void close() override;
 
 private:
-    enum class Kind { none, mediaPlayer, mci };
-    void create();
+    bool createMediaPlayer();  // false, with nothing held, when the system has no media player that works
     void release();
 
-    Kind kind_ = Kind::none;
     IWMPPlayer4* player_ = nullptr;
+    PlayerChoice choice_{[this] { return createMediaPlayer(); }};
 };
 
 }  // namespace vr::win32

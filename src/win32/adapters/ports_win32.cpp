@@ -118,9 +118,20 @@ void MessageDialogs::warning(const std::string& text) { show(owner_, text, "Warn
 void MessageDialogs::exception(const std::string& text) { show(owner_, text, kTitle, MB_OK | MB_ICONSTOP); }
 
 std::string modulePath() {
-    char path[261] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length < sizeof path ? length : 0);
+    // A path that does not fit comes back cut to the buffer's size: try again with a larger buffer, up to one
+    // that holds the longest path Windows has.
+    DWORD error = ERROR_INSUFFICIENT_BUFFER;
+    for (DWORD size = MAX_PATH; size < 65536; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) {
+            error = GetLastError();
+            break;
+        }
+        if (length < size) return path.substr(0, length);
+    }
+    throw Error("Unable to read the path of vigilamp.exe (error " + std::to_string(error) +
+                "): the settings file and the start-up registration need it");
 }
 
 IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(executable)) {}
@@ -141,11 +152,14 @@ namespace {
 
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The Run key, opened (never created) with all access, and closed again whatever happens.
+// A Run key opened for writing values, and closed again whatever happens.
 class OpenRunKey {
 public:
-    OpenRunKey() {
-        opened_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    explicit OpenRunKey(RunKey::Scope scope) {
+        const LONG opened = scope == RunKey::Scope::machine
+            ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_SET_VALUE, &key_)
+            : RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
+        opened_ = opened == ERROR_SUCCESS;
     }
     ~OpenRunKey() {
         if (opened_) RegCloseKey(key_);
@@ -162,8 +176,8 @@ private:
 
 }  // namespace
 
-RunKey::Result MachineRunKey::setValue(const std::string& name, const std::string& data) {
-    OpenRunKey key;
+RunKey::Result RegistryRunKey::setValue(Scope scope, const std::string& name, const std::string& data) {
+    OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
     const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
     const LONG written =
@@ -171,8 +185,8 @@ RunKey::Result MachineRunKey::setValue(const std::string& name, const std::strin
     return written == ERROR_SUCCESS ? Result::done : Result::failed;
 }
 
-RunKey::Result MachineRunKey::deleteValue(const std::string& name) {
-    OpenRunKey key;
+RunKey::Result RegistryRunKey::deleteValue(Scope scope, const std::string& name) {
+    OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
     RegDeleteValueA(key.get(), name.c_str());  // a value already absent is what was wanted
     return Result::done;

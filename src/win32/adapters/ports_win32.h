@@ -70,7 +70,8 @@ private:
     HWND owner_;
 };
 
-// The executable's full path, as GetModuleFileNameA gives it for the program's own module.
+// The executable's full path, as GetModuleFileNameA gives it for the program's own module, however long;
+// Error when it cannot be read.
 std::string modulePath();
 
 // The settings file beside the executable, through the profile API: each call opens it for that one operation.
@@ -87,11 +88,12 @@ private:
     std::string path_;
 };
 
-// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run, opened with KEY_ALL_ACCESS for each call.
-class MachineRunKey final : public RunKey {
+// Software\Microsoft\Windows\CurrentVersion\Run under HKEY_LOCAL_MACHINE (opened, never created) or under
+// HKEY_CURRENT_USER (created when a new profile lacks it), opened with KEY_SET_VALUE for each call.
+class RegistryRunKey final : public RunKey {
 public:
-    Result setValue(const std::string& name, const std::string& data) override;
-    Result deleteValue(const std::string& name) override;
+    Result setValue(Scope scope, const std::string& name, const std::string& data) override;
+    Result deleteValue(Scope scope, const std::string& name) override;
 };
 
 }  // namespace vr::win32

@@ -40,7 +40,7 @@ private:
     TKeyLed lights_{keyboard_};
     TopLevelWindows windows_;
     IniProfile profile_{executable_};
-    MachineRunKey runKey_;
+    RegistryRunKey runKey_;
     ShellLauncher shell_;
     SoundPlayer player_;
     std::optional<MainWindow> main_;

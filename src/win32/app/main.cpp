@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <string>
+#include <utility>
+
 #include "form/main_form.h"
 #include "win32/adapters/ports_win32.h"
 #include "win32/app/application.h"
@@ -25,6 +28,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     const ComApartment com;
-    vr::win32::Application application(instance, vr::win32::modulePath());
+    std::string executable;
+    try {
+        executable = vr::win32::modulePath();
+    } catch (const vr::Error& e) {  // the program's own path is unknown: nothing could work, so say so and end
+        MessageBoxA(nullptr, vr::exceptionText(e.what()).c_str(), vr::kTitle, MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    vr::win32::Application application(instance, std::move(executable));
     return application.run();
 }

@@ -41,18 +41,20 @@ HBITMAP scaled(HBITMAP source, int width, int height, int dpi) {
 
 }  // namespace
 
-HBITMAP decodeJpeg(const void* data, unsigned long size) {
+namespace {
+
+// The decoder's state lives in the caller of the function that calls setjmp: after a longjmp, that function's
+// own locals changed since the setjmp have indeterminate values, the caller's do not.
+struct JpegDecode {
     jpeg_decompress_struct info{};
     JpegError error{};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = onJpegError;
-    error.manager.output_message = quiet;
     HBITMAP bitmap = nullptr;
-    if (setjmp(error.escape)) {
-        jpeg_destroy_decompress(&info);
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
+};
+
+// Decodes into decode.bitmap; false when libjpeg gave up or the bitmap could not be made.
+bool decodeInto(JpegDecode& decode, const void* data, unsigned long size) {
+    jpeg_decompress_struct& info = decode.info;
+    if (setjmp(decode.error.escape)) return false;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, static_cast<const unsigned char*>(data), size);
     jpeg_read_header(&info, TRUE);
@@ -65,15 +67,28 @@ HBITMAP decodeJpeg(const void* data, unsigned long size) {
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) std::longjmp(error.escape, 1);
+    decode.bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!decode.bitmap) return false;
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = static_cast<JSAMPROW>(bits) + std::size_t(info.output_scanline) * info.output_width * 4;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return bitmap;
+    return true;
+}
+
+}  // namespace
+
+HBITMAP decodeJpeg(const void* data, unsigned long size) {
+    JpegDecode decode;
+    decode.info.err = jpeg_std_error(&decode.error.manager);
+    decode.error.manager.error_exit = onJpegError;
+    decode.error.manager.output_message = quiet;
+    const bool decoded = decodeInto(decode, data, size);
+    jpeg_destroy_decompress(&decode.info);  // also after a failed create: it frees only what was allocated
+    if (decoded) return decode.bitmap;
+    if (decode.bitmap) DeleteObject(decode.bitmap);
+    return nullptr;
 }
 
 Backdrop::Backdrop(HINSTANCE instance, int resource, int dpi) {
