@@ -123,6 +123,40 @@ void setLock(int vk, bool on) {
     waitFor([&] { return lockOn(vk) == on; }, 2000);
 }
 
+HWND trayWindow(const App& app) { return app.findOwn("TrmTrayIcon"); }
+
+void mouse(HWND tray, UINT message) {
+    constexpr UINT kCallback = WM_USER + 1;
+    PostMessageA(tray, kCallback, 1, message);
+}
+
+HWND waitMenu(const App& app, DWORD ms) {
+    HWND menu = nullptr;
+    waitFor([&] { return (menu = app.findOwn("#32768")) && IsWindowVisible(menu); }, ms);
+    return menu;
+}
+
+bool menuClosed(const App& app) {
+    return waitFor([&] {
+        HWND menu = app.findOwn("#32768");
+        return !menu || !IsWindowVisible(menu);
+    }, 3000);
+}
+
+void key(HWND window, UINT vk) {
+    PostMessageA(window, WM_KEYDOWN, vk, 1);
+    PostMessageA(window, WM_KEYUP, vk, 0xC0000001);
+}
+
+bool choose(const App& app, HWND tray, int steps) {
+    mouse(tray, WM_RBUTTONUP);
+    HWND menu = waitMenu(app);
+    if (!menu) return false;
+    for (int i = 0; i < steps; ++i) key(menu, VK_DOWN);
+    key(menu, VK_RETURN);
+    return menuClosed(app);
+}
+
 void screenshot(HWND window, const std::string& name) {
     RECT r;
     GetWindowRect(window, &r);

@@ -79,6 +79,17 @@ private:
     HWND window_ = nullptr;
 };
 
+// The tray icon, driven the way the shell would: its hidden window hears the mouse on the icon, and its pop-up
+// menu (#32768) is worked with the arrow keys.
+HWND trayWindow(const App& app);
+void mouse(HWND tray, UINT message);  // the icon's callback message with that mouse message, posted
+HWND waitMenu(const App& app, DWORD ms = 3000);
+bool menuClosed(const App& app);
+void key(HWND window, UINT vk);  // a key pressed and released, posted
+enum TrayItem { Show = 1, Execute, Reset, Disable, Exit };  // steps down the tray menu, separators skipped
+// Right-clicks the icon and picks the item that many steps down the menu.
+bool choose(const App& app, HWND tray, int steps);
+
 // Saves what the screen shows of a window as a BMP under build/<target>/screens; the test script turns them
 // into PNGs for a person to look at.
 void screenshot(HWND window, const std::string& name);

@@ -11,9 +11,14 @@ using vr::Ctl;
 
 namespace {
 
-constexpr UINT kCallback = WM_USER + 1;
+using e2e::choose;
+using e2e::key;
+using e2e::menuClosed;
+using e2e::mouse;
+using e2e::trayWindow;
+using e2e::waitMenu;
+using enum e2e::TrayItem;
 
-HWND trayWindow(const e2e::App& app) { return app.findOwn("TrmTrayIcon"); }
 HWND applicationWindow(const e2e::App& app) { return app.findOwn("TApplication"); }
 
 // The shell holds an icon for the window: a modify without any field succeeds only then.
@@ -24,39 +29,6 @@ bool iconShown(HWND tray) {
     data.uID = 1;
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
-
-void mouse(HWND tray, UINT message) { PostMessageA(tray, kCallback, 1, message); }
-
-// The pop-up menu of the program, once it is up.
-HWND waitMenu(const e2e::App& app, DWORD ms = 3000) {
-    HWND menu = nullptr;
-    e2e::waitFor([&] { return (menu = app.findOwn("#32768")) && IsWindowVisible(menu); }, ms);
-    return menu;
-}
-
-bool menuClosed(const e2e::App& app) {
-    return e2e::waitFor([&] {
-        HWND menu = app.findOwn("#32768");
-        return !menu || !IsWindowVisible(menu);
-    }, 3000);
-}
-
-void key(HWND window, UINT vk) {
-    PostMessageA(window, WM_KEYDOWN, vk, 1);
-    PostMessageA(window, WM_KEYUP, vk, 0xC0000001);
-}
-
-// Right-clicks the icon and picks the item that many steps down the menu (the separators are skipped).
-bool choose(const e2e::App& app, HWND tray, int steps) {
-    mouse(tray, WM_RBUTTONUP);
-    HWND menu = waitMenu(app);
-    if (!menu) return false;
-    for (int i = 0; i < steps; ++i) key(menu, VK_DOWN);
-    key(menu, VK_RETURN);
-    return menuClosed(app);
-}
-
-enum Item { Show = 1, Execute, Reset, Disable, Exit };
 
 bool noTaskbarButton(const e2e::App& app) {
     HWND application = applicationWindow(app);
@@ -145,7 +117,7 @@ E2E_CASE(tray_right_click_opens_the_menu_at_the_pointer_and_its_items_work) {
     e2e::check(!IsWindowVisible(app.main()) && app.status() == "Vigilamp is idle.", "and runs nothing");
 
     struct Command {
-        Item item;
+        e2e::TrayItem item;
         const char *name, *status;
     };
     for (const Command& c : {Command{Execute, "Execute", "Vigilamp is active!"},

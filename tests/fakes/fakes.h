@@ -105,6 +105,10 @@ public:
 
     int stateReads = 0;
 
+    std::uint8_t keyState(std::uint8_t vk) override {
+        ++stateReads;
+        return keys[vk];
+    }
     void state(std::uint8_t out[256]) override {
         std::copy(keys, keys + 256, out);
         ++stateReads;

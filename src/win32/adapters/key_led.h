@@ -12,9 +12,10 @@ namespace vr::win32 {
 class KeyboardApi {
 public:
     virtual ~KeyboardApi() = default;
-    // The key state as the system holds it now (GetKeyboardState, after the thread has caught up with the
-    // input the system has taken since it last looked, whatever window had the last message).
-    virtual void state(std::uint8_t keys[256]) = 0;
+    // One key's state byte as the system holds it now, whatever window had the last message and whatever the
+    // user or another program pressed since: bit 7 down, bit 0 toggled (GetKeyState).
+    virtual std::uint8_t keyState(std::uint8_t vk) = 0;
+    virtual void state(std::uint8_t keys[256]) = 0;           // GetKeyboardState
     virtual void setState(const std::uint8_t keys[256]) = 0;  // SetKeyboardState
     virtual void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;  // keybd_event
     virtual int platformId() = 0;  // 1: the Windows 95 family, 2: the NT family, anything else: neither

@@ -20,18 +20,27 @@ private:
 
 class SystemKeyboard final : public KeyboardApi {
 public:
-    void state(std::uint8_t keys[256]) override {
-        // A thread keeps its own copy of the key state, which catches up with the system's only when it asks
-        // for one key. Asking first means every decision sees the state as it is now, whatever window had the
-        // last message and whatever a modal loop has done since: a set never undoes an earlier one.
-        GetKeyState(0);
-        GetKeyboardState(keys);
+    std::uint8_t keyState(std::uint8_t vk) override {
+        // The thread's copy of the whole key state (GetKeyboardState) lags behind: until the thread asks, it
+        // has not seen what happened during a modal loop or while another window had the messages. Asked for
+        // one key, the system answers with that key as it is now. A key toggled before the thread's input
+        // began is seen only after one look at the keyboard itself, taken at the first read of each key.
+        if (!looked_[vk]) {
+            GetAsyncKeyState(vk);
+            looked_[vk] = true;
+        }
+        const SHORT s = GetKeyState(vk);
+        return static_cast<std::uint8_t>((s & 0x8000 ? 0x80 : 0) | (s & 1));
     }
+    void state(std::uint8_t keys[256]) override { GetKeyboardState(keys); }
     void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
     void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
         keybd_event(vk, scan, flags, 0);
     }
     int platformId() override;
+
+private:
+    bool looked_[256] = {};
 };
 
 class TopLevelWindows final : public Windows {
