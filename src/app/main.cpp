@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <type_traits>
+
 #include "ui/main_form.h"
 #include "ui/win32/about_window.h"
 #include "ui/win32/main_window.h"
@@ -18,6 +20,8 @@ LRESULT CALLBACK applicationProc(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == WM_SIZE && wParam == SIZE_MINIMIZED) ShowWindow(window, SW_HIDE);
     return DefWindowProcA(window, message, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&applicationProc), WNDPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 // The application's taskbar window: a hidden top-level window that owns the program's windows, so that while
 // it stays hidden the program has no taskbar button.

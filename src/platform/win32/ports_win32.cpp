@@ -3,12 +3,17 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "settings/settings_file.h"
 #include "ui/main_form.h"
 
 namespace vr::win32 {
+
+// The opaque handles of the ports carry the system's handles whole, on either target.
+static_assert(sizeof(WindowHandle) >= sizeof(HWND) && sizeof(IconHandle) >= sizeof(HICON) &&
+              sizeof(MenuHandle) >= sizeof(HMENU));
 
 int SystemKeyboard::platformId() {
     OSVERSIONINFOA info{};
@@ -48,6 +53,8 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
     survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
     return TRUE;
 }
+static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 }  // namespace
 
@@ -100,6 +107,8 @@ LRESULT CALLBACK renameButtons(int code, WPARAM wParam, LPARAM lParam) {
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&renameButtons), HOOKPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 int show(HWND owner, const std::string& text, const char* caption, UINT type) {
     g_hook = SetWindowsHookExA(WH_CBT, renameButtons, nullptr, GetCurrentThreadId());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "image/png.h"
@@ -71,6 +72,8 @@ void registerClass(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    static_assert(std::is_convertible_v<decltype(&objectWindowProc<AboutWindow>), WNDPROC>,
+                  "called the system's way (stdcall on 32-bit x86)");
     wc.lpfnWndProc = objectWindowProc<AboutWindow>;
     wc.lpszClassName = kAboutClass;
     RegisterClassExA(&wc);

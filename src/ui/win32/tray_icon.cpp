@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
+#include <type_traits>
+
 #include "ui/tray_menu.h"
 #include "ui/win32/window_object.h"
 
@@ -9,9 +12,16 @@ namespace vr::win32 {
 
 namespace {
 
-#ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell's first form of the icon record");
+// The shell gets the first form of the icon record (cbSize NOTIFYICONDATAA_V1_SIZE), which every shell reads;
+// its size differs per target. Its tip holds 64 characters: the 62 the icon keeps and the null fit.
+#if defined(_WIN64)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 104 && offsetof(NOTIFYICONDATAA, szTip) == 40);
+#else
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88 && offsetof(NOTIFYICONDATAA, szTip) == 24);
 #endif
+static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + 64 && kTrayTipLength < 64);
+// The portable core's numbers are the shell's.
+static_assert(kTrayFlags == (NIF_MESSAGE | NIF_ICON | NIF_TIP) && kTrayCallbackMessage == WM_USER + 1);
 
 constexpr UINT_PTR kRetryTimer = 1;
 constexpr UINT kRetryMs = 2000;
@@ -34,6 +44,8 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND comman
     : application_(application), commands_(commands), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
+    static_assert(std::is_convertible_v<decltype(&objectWindowProc<TrayIconWindow>), WNDPROC>,
+                  "called the system's way (stdcall on 32-bit x86)");
     wc.lpfnWndProc = objectWindowProc<TrayIconWindow>;
     wc.hInstance = instance;
     wc.lpszClassName = kTrayWindowClass;
