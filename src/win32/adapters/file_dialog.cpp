@@ -3,9 +3,18 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <cstdio>
 
 namespace vr::win32 {
+
+// lStructSize is the whole record, with the tail of Windows 2000 and later (pvReserved, dwReserved, FlagsEx):
+// the explorer-style dialog with its places bar. The record's size differs per target.
+#if defined(_WIN64)
+static_assert(sizeof(OPENFILENAMEA) == 152 && offsetof(OPENFILENAMEA, pvReserved) == 136);
+#else
+static_assert(sizeof(OPENFILENAMEA) == 88 && offsetof(OPENFILENAMEA, pvReserved) == 76);
+#endif
 
 std::optional<std::string> MessageDialogs::openFile(const OpenFileRequest& request) {
     // "Text|*.x|..." becomes the platform's list of strings, each ended by a null and the list by another.

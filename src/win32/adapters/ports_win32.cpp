@@ -3,12 +3,71 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "form/main_form.h"
 #include "settings/settings_file.h"
 
 namespace vr::win32 {
+
+// The opaque handles of the ports carry the system's handles whole, on either target.
+static_assert(sizeof(WindowHandle) >= sizeof(HWND) && sizeof(IconHandle) >= sizeof(HICON) &&
+              sizeof(MenuHandle) >= sizeof(HMENU));
+
+// The key state a thread reads is its own copy, which follows the input that thread takes from its queue. The
+// program's thread takes its own synthesised presses as messages whenever one of its windows is in front (a
+// menu, a box, the main window), so its copy lags behind them until it has pumped, and a modal loop in
+// between leaves it anywhere. A thread with no window never takes input: asked for a key, the system answers
+// with that key as it is now. So the lock keys are read on such a thread, and every decision sees the truth.
+SystemKeyboard::~SystemKeyboard() {
+    if (reader_) {
+        stop_ = true;
+        SetEvent(asked_);
+        WaitForSingleObject(reader_, 1000);
+        CloseHandle(reader_);
+    }
+    if (asked_) CloseHandle(asked_);
+    if (answered_) CloseHandle(answered_);
+}
+
+std::uint8_t SystemKeyboard::read(std::uint8_t vk, bool looked) {
+    // A new thread does not see a key toggled before it began until it has looked at the keyboard itself.
+    if (!looked) GetAsyncKeyState(vk);
+    const SHORT s = GetKeyState(vk);
+    return static_cast<std::uint8_t>((s & 0x8000 ? 0x80 : 0) | (s & 1));
+}
+
+DWORD WINAPI SystemKeyboard::readerMain(void* param) {
+    auto& self = *static_cast<SystemKeyboard*>(param);
+    GetKeyState(0);  // the thread's input begins here, before any key's first look
+    bool looked[256] = {};
+    for (;;) {
+        WaitForSingleObject(self.asked_, INFINITE);
+        if (self.stop_) return 0;
+        self.answer_ = read(self.question_, looked[self.question_]);
+        looked[self.question_] = true;
+        SetEvent(self.answered_);
+    }
+}
+
+std::uint8_t SystemKeyboard::keyState(std::uint8_t vk) {
+    if (!reader_ && !asked_) {
+        asked_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        answered_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (asked_ && answered_)
+            reader_ = CreateThread(nullptr, 64 * 1024, readerMain, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    }
+    if (!reader_) {  // no thread to be had: the program's own copy, which is right whenever nothing is pending
+        const std::uint8_t state = read(vk, looked_[vk]);
+        looked_[vk] = true;
+        return state;
+    }
+    question_ = vk;
+    SetEvent(asked_);
+    WaitForSingleObject(answered_, INFINITE);
+    return answer_;
+}
 
 int SystemKeyboard::platformId() {
     OSVERSIONINFOA info{};
@@ -48,6 +107,8 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
     survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
     return TRUE;
 }
+static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 }  // namespace
 
@@ -100,6 +161,8 @@ LRESULT CALLBACK renameButtons(int code, WPARAM wParam, LPARAM lParam) {
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&renameButtons), HOOKPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 int show(HWND owner, const std::string& text, const char* caption, UINT type) {
     g_hook = SetWindowsHookExA(WH_CBT, renameButtons, nullptr, GetCurrentThreadId());

@@ -20,18 +20,12 @@ private:
 
 class SystemKeyboard final : public KeyboardApi {
 public:
-    std::uint8_t keyState(std::uint8_t vk) override {
-        // The thread's copy of the whole key state (GetKeyboardState) lags behind: until the thread asks, it
-        // has not seen what happened during a modal loop or while another window had the messages. Asked for
-        // one key, the system answers with that key as it is now. A key toggled before the thread's input
-        // began is seen only after one look at the keyboard itself, taken at the first read of each key.
-        if (!looked_[vk]) {
-            GetAsyncKeyState(vk);
-            looked_[vk] = true;
-        }
-        const SHORT s = GetKeyState(vk);
-        return static_cast<std::uint8_t>((s & 0x8000 ? 0x80 : 0) | (s & 1));
-    }
+    SystemKeyboard() = default;
+    ~SystemKeyboard() override;
+    SystemKeyboard(const SystemKeyboard&) = delete;
+    SystemKeyboard& operator=(const SystemKeyboard&) = delete;
+
+    std::uint8_t keyState(std::uint8_t vk) override;
     void state(std::uint8_t keys[256]) override { GetKeyboardState(keys); }
     void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
     void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
@@ -40,6 +34,13 @@ public:
     int platformId() override;
 
 private:
+    static DWORD WINAPI readerMain(void* self);
+    static std::uint8_t read(std::uint8_t vk, bool looked);
+
+    // The reader: a thread with no window, asked for one key at a time.
+    HANDLE reader_ = nullptr, asked_ = nullptr, answered_ = nullptr;
+    std::uint8_t question_ = 0, answer_ = 0;
+    bool stop_ = false;
     bool looked_[256] = {};
 };
 

@@ -1,5 +1,7 @@
 #include "win32/widgets/led_window.h"
 
+#include <type_traits>
+
 namespace vr::win32 {
 
 namespace {
@@ -56,6 +58,7 @@ LRESULT CALLBACK ledProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&ledProc), WNDPROC>, "called the system's way (stdcall on 32-bit x86)");
 
 }  // namespace
 

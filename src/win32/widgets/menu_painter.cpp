@@ -50,6 +50,15 @@ char accessKey(const std::string& text) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
+// An item's text as the menu keeps it (in the ANSI code page, as it was given), in UTF-16.
+std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    std::wstring wide(text.size(), L'\0');  // never more UTF-16 units than bytes
+    wide.resize(std::size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(),
+                                                int(wide.size()))));
+    return wide;
+}
+
 }  // namespace
 
 MenuPainter::MenuPainter(int dpi) : dpi_(dpi) {
@@ -86,14 +95,20 @@ void MenuPainter::adoptItems(HMENU menu, bool bar) {
         item->separator = (info.fType & MFT_SEPARATOR) != 0;
         item->submenu = info.hSubMenu != nullptr;
         if (!item->separator) item->text = text;
+        item->name = widen(item->text);
+        item->accessible.dwMSAASignature = MSAA_MENU_SIG;
+        item->accessible.cchWText = DWORD(item->name.size());
+        item->accessible.pszWText = item->name.data();
         if (info.hSubMenu) adoptItems(info.hSubMenu, false);
 
-        // The type is set with its string dropped: an owner-drawn item keeps only its item data.
+        // The type becomes owner-drawn through MIIM_FTYPE, which leaves the string alone, and the string is given
+        // again with MIIM_STRING: GetMenuString and whatever reads the menu still get each item's text.
         MENUITEMINFOA owner{};
         owner.cbSize = sizeof owner;
-        owner.fMask = MIIM_FTYPE | MIIM_DATA;
+        owner.fMask = MIIM_FTYPE | MIIM_DATA | (item->separator ? 0 : MIIM_STRING);
         owner.fType = (info.fType & (MFT_SEPARATOR | MFT_RADIOCHECK | MFT_RIGHTJUSTIFY)) | MFT_OWNERDRAW;
         owner.dwItemData = reinterpret_cast<ULONG_PTR>(item.get());
+        owner.dwTypeData = text;
         SetMenuItemInfoA(menu, UINT(i), TRUE, &owner);
         items_.push_back(std::move(item));
     }

@@ -1,12 +1,17 @@
 // The flat office look of a menu bar and its drop-downs: every item is owner-drawn in Tahoma 8 pt, with a
 // shaded gutter for the check and radio glyphs, a framed highlight, and separators that fade out at both ends.
 // The system still runs the menus, so Alt, the arrows, Enter and Esc work as in any menu; typing an item's
-// first letter, which the system cannot do for owner-drawn items, is answered from WM_MENUCHAR.
+// first letter, which the system cannot do for owner-drawn items, is answered from WM_MENUCHAR. Screen readers
+// and other programs still learn each item's name: the item keeps its string, and its data starts with the
+// MSAAMENUINFO that accessibility clients read from an owner-drawn item.
 #pragma once
 #include <windows.h>
+#include <oleacc.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace vr::win32 {
@@ -28,10 +33,21 @@ public:
     LRESULT menuChar(char letter, HMENU menu) const;
 
 private:
+    // What an item's dwItemData points to. Accessibility clients take the data of an owner-drawn item for an
+    // MSAAMENUINFO, so that comes first and names the item in UTF-16; the rest is the painter's own.
     struct Item {
-        std::string text;  // empty for a separator
+        MSAAMENUINFO accessible{};
+        std::wstring name;  // what accessible.pszWText points to
+        std::string text;   // empty for a separator
         bool onBar = false, separator = false, submenu = false;
     };
+    // Readers cast the item data to MSAAMENUINFO*: sound only at offset 0 of a standard-layout struct.
+    static_assert(std::is_standard_layout_v<Item> && offsetof(Item, accessible) == 0);
+#if defined(_WIN64)
+    static_assert(sizeof(MSAAMENUINFO) == 16 && offsetof(MSAAMENUINFO, pszWText) == 8);
+#else
+    static_assert(sizeof(MSAAMENUINFO) == 12 && offsetof(MSAAMENUINFO, pszWText) == 8);
+#endif
     void adoptItems(HMENU menu, bool bar);
     void drawBarItem(HDC dc, RECT box, const Item& item, UINT state) const;
     void drawDropItem(HDC dc, RECT box, const Item& item, UINT state, HMENU menu, UINT id) const;

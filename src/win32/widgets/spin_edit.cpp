@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <type_traits>
 
 #include "settings/intervals.h"
 
@@ -21,21 +22,24 @@ void step(HWND edit, const Spin& spin, bool up) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
 }
 
-bool accepted(char c) {
-    static const char separator = [] {
-        char buffer[8] = ".";
-        GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer);
-        return buffer[0];
+// A typed character as the subclass procedure gets it: a UTF-16 unit, for the subclass makes the edit's
+// messages Unicode (a key the ANSI message loop translated arrives converted). Taken whole, not cut to a byte,
+// or characters such as U+2013 or U+2030 would pass for a control character or a digit.
+bool accepted(WPARAM c) {
+    static const WPARAM separator = [] {
+        wchar_t buffer[8] = L".";
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8);
+        return WPARAM(buffer[0]);
     }();
     if (c == '\r') return false;
-    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == separator || static_cast<unsigned char>(c) < 32;
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == separator || c < 32;
 }
 
 LRESULT CALLBACK spinProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     const Spin& spin = *reinterpret_cast<const Spin*>(data);
     switch (message) {
     case WM_CHAR:
-        if (!accepted(static_cast<char>(wParam))) {
+        if (!accepted(wParam)) {
             MessageBeep(0);
             return 0;
         }
@@ -58,6 +62,8 @@ LRESULT CALLBACK spinProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
     }
     return DefSubclassProc(edit, message, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&spinProc), SUBCLASSPROC>,
+              "called the system's way (stdcall on 32-bit x86)");
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include "model/settings.h"
 #include "win32/widgets/led_window.h"
@@ -38,6 +39,9 @@ LRESULT CALLBACK containerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+// Callbacks are called the system's way (stdcall on 32-bit x86): a procedure of another convention would not
+// convert to the system's pointer type.
+static_assert(std::is_convertible_v<decltype(&containerProc), WNDPROC>);
 
 // A group box is the parent of its controls: it passes their notifications on and, since a group box paints
 // only its frame and caption, fills its inside with what lies behind it.
@@ -51,6 +55,7 @@ LRESULT CALLBACK groupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&groupProc), SUBCLASSPROC>);
 
 LRESULT CALLBACK handCursorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message == WM_SETCURSOR) {
@@ -59,6 +64,8 @@ LRESULT CALLBACK handCursorProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
+static_assert(std::is_convertible_v<decltype(&handCursorProc), SUBCLASSPROC>);
+static_assert(std::is_convertible_v<decltype(&objectWindowProc<MainWindow>), WNDPROC>);
 
 // The program's icon resource.
 constexpr int kIconResource = 1;
@@ -252,6 +259,8 @@ void MainWindow::showItemsCleared(Ctl list) { SendMessageA(item(list), LB_RESETC
 
 void MainWindow::showItemAdded(Ctl list, const ListItem& entry) {
     HWND box = item(list);
+    // The item's data carries the window handle whole, on either target.
+    static_assert(sizeof(LPARAM) >= sizeof(WindowHandle) && sizeof(WindowHandle) >= sizeof(HWND));
     const LRESULT index = SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
     if (index < 0) throw Error("Unable to add \"" + entry.text + "\" to the list");
     SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(entry.data));

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
+
 #include "form/tray_menu.h"
 #include "win32/windows/win32_util.h"
 #include "win32/windows/window_object.h"
@@ -10,9 +12,14 @@ namespace vr::win32 {
 
 namespace {
 
-#ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the shell's first form of the icon record");
+// The shell gets the first form of the icon record (cbSize NOTIFYICONDATAA_V1_SIZE), which every shell reads;
+// its size differs per target. Its tip holds 64 characters: the 62 the icon keeps and the null fit.
+#if defined(_WIN64)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 104 && offsetof(NOTIFYICONDATAA, szTip) == 40);
+#else
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88 && offsetof(NOTIFYICONDATAA, szTip) == 24);
 #endif
+static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + 64 && kTrayTipLength < 64);
 
 constexpr UINT kCallbackMessage = WM_USER + 1;  // the shell reports the mouse on the icon with it
 constexpr UINT kTipMessage = WM_USER + 2;       // applies the tooltip again
