@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "form/main_form.h"
+#include "win32/windows/win32_util.h"
 #include "settings/settings_file.h"
 
 namespace vr::win32 {
@@ -193,8 +194,9 @@ std::string modulePath() {
         }
         if (length < size) return path.substr(0, length);
     }
-    throw Error("Unable to read the path of vigilamp.exe (error " + std::to_string(error) +
-                "): the settings file and the start-up registration need it");
+    throw failure("Unable to read the path of vigilamp.exe, which the settings file and the start-up registration "
+                  "need",
+                  HRESULT_FROM_WIN32(error));
 }
 
 IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(executable)) {}

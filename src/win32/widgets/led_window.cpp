@@ -2,6 +2,8 @@
 
 #include <type_traits>
 
+#include "win32/windows/win32_util.h"
+
 namespace vr::win32 {
 
 namespace {
@@ -63,15 +65,7 @@ static_assert(std::is_convertible_v<decltype(&ledProc), WNDPROC>, "called the sy
 }  // namespace
 
 HWND createLedWindow(HWND parent, int id, const RECT& bounds, TVrLed& model, const Backdrop& backdrop, int dpi) {
-    static const ATOM registered = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ledProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)registered;
+    registerWindowClass(GetModuleHandleA(nullptr), kClass, ledProc, 0, nullptr);
     Led led{&model, &backdrop, dpi};
     HWND window = CreateWindowExA(0, kClass, "", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
