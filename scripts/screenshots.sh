@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 screens=$root/build/${1:-x86_64}/screens
 mkdir -p "$root/docs/images"
 copied=0
-for name in page-Status page-Timers page-Lighting page-Actions page-Advanced page-Advanced-picked tray-menu \
+for name in page-Status page-Timers page-Lighting page-Actions page-Advanced page-Advanced-picked page-Match-rule tray-menu \
     menu-open about; do
   if [ -f "$screens/$name.png" ]; then
     cp "$screens/$name.png" "$root/docs/images/$name.png"

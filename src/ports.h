@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "match/match_rule.h"
 #include "model/ids.h"
 #include "model/led.h"
 
@@ -62,7 +63,10 @@ public:
 class Windows {
 public:
     virtual ~Windows() = default;
-    virtual WindowHandle findByClass(const std::string& className) = 0;  // 0 when none exists
+    // The first top-level window in the platform's order that fits the rule; 0 when none does. Without a title
+    // pattern it is the platform's own lookup by class. Titles are read as the system holds them, without
+    // asking the windows, so a hung window never delays it.
+    virtual WindowHandle find(const WindowRule& rule) = 0;
     // Ask the window to minimise or to close, as its own system menu would; never blocks on a hung window.
     virtual void minimise(WindowHandle window) = 0;
     virtual void close(WindowHandle window) = 0;
@@ -73,8 +77,18 @@ public:
     virtual std::optional<std::string> classOf(WindowHandle window) = 0;
     // Nothing once the window is gone.
     virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
+    // The title as the system holds it, without asking the window; nothing once the window is gone.
+    virtual std::optional<std::string> titleOf(WindowHandle window) = 0;
 
     static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL
+};
+
+// Windows that ask for the user's attention, such as a taskbar button that flashes. The front end tells the
+// form of each one as the platform reports it.
+class Attention {
+public:
+    virtual ~Attention() = default;
+    virtual std::optional<std::string> unavailable() = 0;  // why the platform cannot report them; nothing if it can
 };
 
 // Opening a document or starting a program the way the shell does (its verb, its file associations).

@@ -53,6 +53,10 @@ constexpr Route kRoutes[] = {
     route(Ctl::lsbHandles, &MainForm::lsbHandlesClick),
     route(Ctl::lblWarning, &MainForm::lblWarningClick),
     route(Ctl::lblURL, &MainForm::lblURLClick),
+    route(Ctl::cbxTitleEnable, &MainForm::cbxTitleEnableClick),
+    route(Ctl::cbxAttention, &MainForm::cbxAttentionClick),
+    route(Ctl::cbxWatchAtStart, &MainForm::cbxWatchAtStartClick),
+    route(Ctl::btnTest, &MainForm::btnTestClick),
 };
 
 // The "Vigilamp" menu's page items.
@@ -60,7 +64,8 @@ constexpr std::pair<Cmd, Page> kPageCommands[] = {{Cmd::Status1, Page::Status},
                                                   {Cmd::imers1, Page::Timers},
                                                   {Cmd::Lighting1, Page::Lighting},
                                                   {Cmd::Actions1, Page::Actions},
-                                                  {Cmd::Advanced1, Page::Advanced}};
+                                                  {Cmd::Advanced1, Page::Advanced},
+                                                  {Cmd::Match1, Page::Match}};
 
 bool isSetButton(Ctl control) {
     return std::any_of(std::begin(kSettings), std::end(kSettings),
@@ -82,6 +87,7 @@ MainForm::MainForm(const FormPorts& ports)
       view_(ports.view),
       lights_(ports.lights),
       windows_(ports.windows),
+      attention_(ports.attention),
       shell_(ports.shell),
       player_(ports.player),
       dialogs_(ports.dialogs),
@@ -166,6 +172,9 @@ void MainForm::FormCreate() {
     selectPage("Status");
     for (const SettingKey& key : kSettings)
         if (key.timer != TimerId::none) timerOf(key.timer).setInterval(intervalOf(key));
+    showAttentionState();
+    // Start-up ends with the Execute command when the user asked to watch from the start.
+    if (model.checked(Ctl::cbxWatchAtStart)) btnExecuteClick();
 }
 
 unsigned MainForm::intervalOf(const SettingKey& key) const {

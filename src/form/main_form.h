@@ -35,6 +35,7 @@ struct FormPorts {
     Model& model;
     View& view;
     Windows& windows;
+    Attention& attention;
     LockLights& lights;
     Dialogs& dialogs;
     ProfileFile& profile;
@@ -57,6 +58,8 @@ public:
     // Another program asked one of the program's own windows (not the main one) to close: the program ends
     // the way closing the main window ends it, rather than lose a window it cannot do without.
     void ownWindowClosing() { close(); }
+    // A window asked for the user's attention (its taskbar button flashes).
+    void windowAsksForAttention(WindowHandle window);
 
     // Runs f; an error it raises is shown in the exception box and the program goes on.
     template <class F>
@@ -111,6 +114,12 @@ public:
     void lsbHandlesClick();
     void lblWarningClick();
 
+    // The Match page (main_form_match.cpp).
+    void cbxTitleEnableClick();
+    void cbxAttentionClick();
+    void cbxWatchAtStartClick();
+    void btnTestClick();
+
     // The help links (main_form_help.cpp).
     void VigilampDocumentation1Click();
     void lblURLClick();
@@ -131,16 +140,22 @@ private:
     void checkAndApply(const SettingKey& key);
     void loadKey(const SettingKey& key);
     void store(Key key) { settings.store(setting(key), model); }
+    // The class the scan looks for, shown on the Advanced page and on the Match page alike (there an empty one
+    // reads as what it means to a title rule: any class).
+    void setTargetClass(const std::string& className);
+    // Whether the attention option can work here: shown on the Match page at start-up.
+    void showAttentionState();
     void storeDisableStat();
     Timer& timerOf(TimerId id);
 
     // AlertActions: the program, the sound and the window action come here.
-    void run() override;
+    void run(WindowHandle window) override;
     void stopSound() override;
 
     View& view_;
     LockLights& lights_;
     Windows& windows_;
+    Attention& attention_;
     Shell& shell_;
     MediaPlayer& player_;
     Dialogs& dialogs_;

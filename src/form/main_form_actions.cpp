@@ -31,13 +31,14 @@ std::string defaultSoundFor(const std::string& executable) { return folderOf(exe
 
 // ---- The alert
 
-void MainForm::run() {
+void MainForm::run(WindowHandle asked) {
     if (model.checked(Ctl::cbxEnable))
         shell_.open(0, "open", model.text(Ctl::txtFile), "", "", Shell::Show::minimized);
     // A player that refuses the file raises its error here, and the window is then left as it is.
     if (model.checked(Ctl::cbxAudEnable)) player_.setUrl(model.text(Ctl::txtAudFile));
-    // Looked up again by the class shown now: the window the scan found may have gone, or the class changed.
-    const WindowHandle window = windows_.findByClass(model.text(Ctl::lblClassname));
+    // The window that asked for attention, or the one the rule finds now: the window the scan found may have
+    // gone, or the rule changed.
+    const WindowHandle window = asked ? asked : windows_.find(windowRule(model));
     if (window == 0) return;
     if (model.checked(Ctl::rbnMinimise)) windows_.minimise(window);
     else if (model.checked(Ctl::rbnClose)) windows_.close(window);

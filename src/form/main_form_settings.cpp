@@ -45,7 +45,9 @@ void MainForm::loadKey(const SettingKey& key) {
         model.setText(key.control, std::to_string(settings.integer(key)));
         if (key.id != Key::ScanInterval) timerOf(key.timer).setInterval(intervalOf(key));
         return;
-    case ValueType::String: return model.setText(key.control, settings.string(key));
+    case ValueType::String:
+        if (key.id == Key::Handlename) return setTargetClass(settings.string(key));
+        return model.setText(key.control, settings.string(key));
     }
 }
 

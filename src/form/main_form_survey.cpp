@@ -9,8 +9,8 @@ namespace vr {
 void MainForm::cbxEnableAdvancedClick() {
     const bool on = model.checked(Ctl::cbxEnableAdvanced);
     for (Ctl control : {Ctl::btnScan, Ctl::btnSet, Ctl::lsbHandles}) model.setEnabled(control, on);
-    if (on) return model.setText(Ctl::lblClassname, "");  // until a window is picked, no class is watched
-    model.setText(Ctl::lblClassname, kDefaultClass);
+    if (on) return setTargetClass("");  // until a window is picked, no class is watched
+    setTargetClass(kDefaultClass);
     store(Key::Handlename);
 }
 
@@ -32,7 +32,14 @@ void MainForm::lsbHandlesClick() {
     if (!className || !owner) return;
     const std::string target = bufferText(*className, Windows::kClassChars);
     model.setText(Ctl::lblHandle, handleInformation(window, target, *owner));
-    model.setText(Ctl::lblClassname, target);
+    setTargetClass(target);
+    // The picked window's title, ready to be made the title pattern on the Match page.
+    model.setText(Ctl::txtTitle, items[static_cast<std::size_t>(index)].text);
+}
+
+void MainForm::setTargetClass(const std::string& className) {
+    model.setText(Ctl::lblClassname, className);
+    model.setText(Ctl::lblMatchClass, className.empty() ? "(any class)" : className);
 }
 
 void MainForm::lblWarningClick() { dialogs_.warning(kAdvancedWarning); }

@@ -23,15 +23,19 @@ enum class Ctl : int {
     // page "Advanced"
     lblAdvanced = 1401, lblWarning, gpbUnsupported, lblUnsupported, lblDetected, lsbHandles, btnScan,
     gpbHandle, lblHandle, btnSet, cbxEnableAdvanced, lblHandlename, lblClassname,
+    // page "Match"
+    lblMatch = 1501, gpbRule, lblRule, lblRuleClass, lblMatchClass, cbxTitleEnable, txtTitle, lblPatternHelp,
+    btnTitleSet, gpbAttention, lblAttentionNote, cbxAttention, lblAttentionState, gpbStartUp, cbxWatchAtStart,
+    lblStartUpNote, gpbTest, lblTestNote, btnTest, lblTestResult,
 };
 
 // The notebook's pages, in their order.
-enum class Page : int { Status, Timers, Lighting, Actions, Advanced };
-inline constexpr const char* kPageNames[] = {"Status", "Timers", "Lighting", "Actions", "Advanced"};
+enum class Page : int { Status, Timers, Lighting, Actions, Advanced, Match };
+inline constexpr const char* kPageNames[] = {"Status", "Timers", "Lighting", "Actions", "Advanced", "Match"};
 
 // Menu bar and tray menu commands (WM_COMMAND ids).
 enum class Cmd : int {
-    Status1 = 2001, imers1, Lighting1, Actions1, Advanced1, Hide1, Exit2,  // "Vigilamp"
+    Status1 = 2001, imers1, Lighting1, Actions1, Advanced1, Hide1, Exit2, Match1,  // "Vigilamp"
     Execute1 = 2101, Disable2, Reset3,                                   // "Status"
     VigilampDocumentation1 = 2201, About1,                               // "Help"
     ShowVigilamp1 = 2301, Reset1, Reset2, Disable1, Exit1,               // tray menu

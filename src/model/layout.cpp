@@ -109,9 +109,40 @@ constexpr ControlRow kAdvanced[] = {
     {K::Label, Ctl::lblClassname, Ctl::gpbUnsupported, "IMWindowClass", 430, 168, 183, 15, F::Plain, MinWidth},
 };
 
+constexpr ControlRow kMatch[] = {
+    {K::Label, Ctl::lblMatch, page, "Match", 8, 8, 48, 19, F::Title, None},
+    {K::Group, Ctl::gpbRule, page, "Window rule", 8, 28, 301, 150, F::Plain, None},
+    {K::Label, Ctl::lblRule, Ctl::gpbRule,
+     "A window matches when it has the class in use and, with the pattern on, a title that fits it.", 4, 16, 283,
+     30, F::Note, Wrap},
+    {K::Label, Ctl::lblRuleClass, Ctl::gpbRule, "Class in use:", 4, 50, 74, 15, F::Plain, None},
+    {K::Label, Ctl::lblMatchClass, Ctl::gpbRule, "IMWindowClass", 82, 50, 205, 15, F::Plain, MinWidth},
+    {K::Check, Ctl::cbxTitleEnable, Ctl::gpbRule, "Title pattern", 4, 68, 97, 17, F::Plain, None},
+    {K::Edit, Ctl::txtTitle, Ctl::gpbRule, "", 4, 88, 291, 23, F::Plain, Disabled},
+    {K::Label, Ctl::lblPatternHelp, Ctl::gpbRule, "* any characters, ? one character, any letter case.", 4, 118,
+     205, 28, F::Note, Wrap},
+    {K::Button, Ctl::btnTitleSet, Ctl::gpbRule, "Set", 220, 118, 75, 25, F::Plain, None},
+    {K::Group, Ctl::gpbAttention, page, "Attention", 8, 180, 301, 85, F::Plain, None},
+    {K::Label, Ctl::lblAttentionNote, Ctl::gpbAttention,
+     "Alert at once when a window that fits the rule flashes its taskbar button.", 4, 14, 283, 28, F::Note, Wrap},
+    {K::Check, Ctl::cbxAttention, Ctl::gpbAttention, "Alert when a window asks for attention", 4, 42, 240, 17,
+     F::Plain, None},
+    {K::Label, Ctl::lblAttentionState, Ctl::gpbAttention, "", 4, 60, 291, 22, F::Support, Wrap},
+    {K::Group, Ctl::gpbStartUp, page, "Start-up", 320, 28, 323, 61, F::Plain, None},
+    {K::Check, Ctl::cbxWatchAtStart, Ctl::gpbStartUp, "Start watching when Vigilamp starts", 6, 18, 240, 17,
+     F::Plain, None},
+    {K::Label, Ctl::lblStartUpNote, Ctl::gpbStartUp, "As if you gave the Execute command yourself.", 6, 38, 300,
+     15, F::Note, None},
+    {K::Group, Ctl::gpbTest, page, "Test", 320, 92, 323, 173, F::Plain, None},
+    {K::Label, Ctl::lblTestNote, Ctl::gpbTest, "Which window matches the rule right now?", 6, 16, 300, 15, F::Note,
+     None},
+    {K::Button, Ctl::btnTest, Ctl::gpbTest, "Test", 6, 36, 75, 25, F::Plain, None},
+    {K::Label, Ctl::lblTestResult, Ctl::gpbTest, "", 6, 66, 311, 100, F::Plain, Wrap},
+};
+
 constexpr PageTable kPages[] = {
     {Page::Status, kStatus},   {Page::Timers, kTimers},     {Page::Lighting, kLighting},
-    {Page::Actions, kActions}, {Page::Advanced, kAdvanced},
+    {Page::Actions, kActions}, {Page::Advanced, kAdvanced}, {Page::Match, kMatch},
 };
 
 constexpr MenuRow kMenuBar[] = {
@@ -121,6 +152,7 @@ constexpr MenuRow kMenuBar[] = {
     {1, "Lighting", Cmd::Lighting1},
     {1, "Actions", Cmd::Actions1},
     {1, "Advanced", Cmd::Advanced1},
+    {1, "Match", Cmd::Match1},
     {1, nullptr, Cmd{}},
     {1, "Hide", Cmd::Hide1},
     {1, "Exit", Cmd::Exit2},

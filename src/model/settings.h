@@ -15,7 +15,8 @@ enum class ValueType { Boolean, Integer, String };
 // The keys, numbered in load order.
 enum class Key : int {
     DisableStat, StartWithWindows, DelayValue, ScanInterval, LightingInterval, Caps, Num, Scr,
-    Minimise, Close, Nothing, Enable, File, AudioEnable, AudFile, Handlename,
+    Minimise, Close, Nothing, Enable, File, AudioEnable, AudFile, Handlename, Title, TitleEnable, Attention,
+    WatchAtStart,
 };
 
 // An interval's spin edit: the values its Set button accepts and the step of its arrows.
@@ -57,6 +58,11 @@ inline constexpr SettingKey kSettings[] = {
     // A missing class name means the default watched class, not "watch for a class without a name".
     {Key::Handlename, "Advanced", "Handlename", ValueType::String, "IMWindowClass", Ctl::lblClassname,
      Ctl::btnSet},
+    // The match rules: a file without them watches by class alone, as it always did.
+    {Key::Title, "Match", "Title", ValueType::String, "", Ctl::txtTitle, Ctl::btnTitleSet},
+    {Key::TitleEnable, "Match", "TitleEnable", ValueType::Boolean, "0", Ctl::cbxTitleEnable, Ctl::btnTitleSet},
+    {Key::Attention, "Match", "Attention", ValueType::Boolean, "0", Ctl::cbxAttention},
+    {Key::WatchAtStart, "Match", "WatchAtStart", ValueType::Boolean, "0", Ctl::cbxWatchAtStart},
 };
 
 constexpr const SettingKey& setting(Key key) { return kSettings[static_cast<int>(key)]; }
@@ -80,7 +86,7 @@ constexpr bool tableIsSound() {
     return true;
 }
 }  // namespace detail
-static_assert(std::size(kSettings) == 16 && detail::tableIsSound(),
+static_assert(std::size(kSettings) == 20 && detail::tableIsSound(),
               "kSettings lists every Key in load order, and every interval has its range, step, timer and button");
 
 }  // namespace vr

@@ -2,6 +2,12 @@
 
 namespace vr {
 
+WindowRule windowRule(const Model& model) {
+    WindowRule rule{model.text(Ctl::lblClassname), std::nullopt};
+    if (model.checked(Ctl::cbxTitleEnable)) rule.titlePattern = model.text(Ctl::txtTitle);
+    return rule;
+}
+
 WatchCycle::WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights,
                        AlertActions& actions)
     : tmrDelay(timers, static_cast<int>(TimerId::tmrDelay), 1000),
@@ -65,11 +71,21 @@ void WatchCycle::tmrDelayTimer() { tmrSearch.setEnabled(true); }
 
 void WatchCycle::tmrSearchTimer() {
     tmrDelay.setEnabled(false);
-    // The class is read afresh at every tick, so a pick on the Advanced page takes effect at the next one.
-    if (windows_.findByClass(model_.text(Ctl::lblClassname)) == 0) return;
+    // The rule is read afresh at every tick, so a pick or a new pattern takes effect at the next one.
+    if (windows_.find(windowRule(model_)) == 0) return;
+    found(0);
+}
+
+void WatchCycle::attention(WindowHandle window) {
+    if (!tmrSearch.enabled()) return;  // idle, alerting, or still in the initial delay
+    tmrDelay.setEnabled(false);
+    found(window);
+}
+
+void WatchCycle::found(WindowHandle window) {
     tmrSearch.setEnabled(false);
     tmrFlash.setEnabled(true);
-    actions_.run();
+    actions_.run(window);
 }
 
 void WatchCycle::tmrFlashTimer() {

@@ -13,11 +13,16 @@ namespace vr {
 inline constexpr const char* kStatusIdle = "Vigilamp is idle.";
 inline constexpr const char* kStatusActive = "Vigilamp is active!";
 
+// The rule the page shows now: the class in use and, when its box is ticked, the title pattern.
+WindowRule windowRule(const Model& model);
+
 // What the cycle hands over to once the window is found, and how disable silences it.
 class AlertActions {
 public:
     virtual ~AlertActions() = default;
-    virtual void run() = 0;        // program, sound, window action: once per alert
+    // Program, sound, window action: once per alert. window: the window that asked for attention, which the
+    // window action goes to; 0 when a scan found one, and the action looks for it afresh.
+    virtual void run(WindowHandle window) = 0;
     virtual void stopSound() = 0;  // may throw the player's error
 };
 
@@ -37,6 +42,10 @@ public:
     void tmrSearchTimer();
     void tmrFlashTimer();
 
+    // A window that fits the rule asked for attention: while the watch scans (its delay has passed), the alert
+    // starts at once, as if that scan had found it.
+    void attention(WindowHandle window);
+
     // True while a watch is pending: waiting for the delay or scanning.
     bool watching() const { return tmrDelay.enabled() || tmrSearch.enabled(); }
 
@@ -47,6 +56,7 @@ public:
 private:
     void allLightsOff();
     void startWatch();
+    void found(WindowHandle window);
 
     Model& model_;
     Windows& windows_;

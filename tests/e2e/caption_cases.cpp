@@ -123,7 +123,7 @@ std::string probeMenu(const e2e::App& app, HWND window, WPARAM which) {
 
 E2E_CASE(captions_of_the_window_and_its_pages_match_the_list_written_by_hand) {
     const Captions list = readCaptions();
-    e2e::check(!list.title.empty() && list.pages.size() == 5 && !list.menuBar.empty() && !list.trayMenu.empty(),
+    e2e::check(!list.title.empty() && list.pages.size() == std::size(vr::kPageNames) && !list.menuBar.empty() && !list.trayMenu.empty(),
                "captions.txt lies beside the driver with its four kinds of sections");
     e2e::App app;
     e2e::check(e2e::text(app.main()) == list.title, "the window's title", e2e::text(app.main()));

@@ -37,7 +37,9 @@ E2E_CASE(every_control_stands_where_the_layout_puts_it) {
             const bool sized = row.kind != vr::Kind::Label || (row.flags & vr::Wrap);
             bool ok = c && (row.flags & vr::RightAlign ? r.right - r.left > 0 : r.left == row.x) && r.top == row.y;
             if (sized) ok = ok && r.right - r.left == row.w && r.bottom - r.top == row.h;
-            if (c && row.kind != vr::Kind::Led && row.kind != vr::Kind::List && row.kind != vr::Kind::Spin)
+            // The attention option's state is filled at start-up where the system cannot offer it (Wine).
+            if (c && row.kind != vr::Kind::Led && row.kind != vr::Kind::List && row.kind != vr::Kind::Spin &&
+                row.id != vr::Ctl::lblAttentionState)
                 ok = ok && e2e::text(c) == row.text;
             if (!ok && first.empty()) first = std::to_string(int(row.id)) + " at " + describe(r);
             wrong += !ok;
@@ -52,7 +54,7 @@ E2E_CASE(menu_items_show_their_pages_and_hide_hides) {
     e2e::check(e2e::waitFor([&] { return IsWindowVisible(app.main()) != 0; }), "the show step shows the window");
     const std::pair<Cmd, const char*> items[] = {{Cmd::Status1, "Status"},    {Cmd::imers1, "Timers"},
                                                  {Cmd::Lighting1, "Lighting"}, {Cmd::Actions1, "Actions"},
-                                                 {Cmd::Advanced1, "Advanced"}};
+                                                 {Cmd::Advanced1, "Advanced"}, {Cmd::Match1, "Match"}};
     HWND notebook = app.control(Ctl::nteItems);
     for (auto [item, name] : items) {
         app.send(item);

@@ -138,7 +138,7 @@ private:
 
 class Windows : public vr::Windows {
 public:
-    std::set<std::string> open;  // classes of the windows that exist
+    std::set<std::string> open;  // classes of the windows that exist (found by class only)
     std::vector<std::string> lookups;
     std::vector<std::pair<WindowHandle, std::string>> commands;  // "minimise" or "close"
     Journal* journal = nullptr;                     // "find:<class>", "command:minimise", "command:close"
@@ -155,11 +155,19 @@ public:
     int enumerations = 0;
 
     static WindowHandle handleOf(const std::string& name) { return std::hash<std::string>{}(name) | 1; }
-    WindowHandle findByClass(const std::string& name) override {
+    // Without a title pattern, a class in open or on the desktop, as the platform's lookup by class finds it;
+    // with one, the first desktop window that fits the rule.
+    WindowHandle find(const WindowRule& rule) override {
+        const std::string& name = rule.className;
         lookups.push_back(name);
-        note(journal, "find:" + name);
-        WindowHandle window = open.count(name) ? handleOf(name) : 0;
-        if (const Desktop* w = find([&](const Desktop& d) { return d.className == name; })) window = w->handle;
+        note(journal, "find:" + name + (rule.titlePattern ? " title:" + *rule.titlePattern : ""));
+        WindowHandle window = 0;
+        if (!rule.titlePattern) {
+            window = open.count(name) ? handleOf(name) : 0;
+            if (const Desktop* w = find([&](const Desktop& d) { return d.className == name; })) window = w->handle;
+        } else if (const Desktop* w = find([&](const Desktop& d) { return rule.fits(d.className, d.title); })) {
+            window = w->handle;
+        }
         if (found) found(name);
         return window;
     }
@@ -185,6 +193,10 @@ public:
         if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->owner;
         return std::nullopt;
     }
+    std::optional<std::string> titleOf(WindowHandle window) override {
+        if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->title;
+        return std::nullopt;
+    }
     void closeDesktopWindow(WindowHandle window) {
         std::erase_if(desktop, [&](const Desktop& d) { return d.handle == window; });
     }
@@ -195,6 +207,13 @@ private:
         const auto it = std::find_if(desktop.begin(), desktop.end(), pred);
         return it == desktop.end() ? nullptr : &*it;
     }
+};
+
+// The platform's report of windows that ask for attention: available unless a reason is set.
+class Attention : public vr::Attention {
+public:
+    std::optional<std::string> reason;
+    std::optional<std::string> unavailable() override { return reason; }
 };
 
 class Shell : public vr::Shell {

@@ -27,6 +27,7 @@ struct Rig {
     Model model;
     View view{model};
     Windows windows;
+    Attention attention;
     LockLights lights;
     Dialogs dialogs;
     Profile profile;
@@ -34,7 +35,7 @@ struct Rig {
     Shell shell;
     MediaPlayer player;
     Journal journal;  // the window lookups and commands, the shell and the player, in one order
-    MainForm form{FormPorts{timers, model, view, windows, lights, dialogs, profile, runKey, shell, player, kExecutable}};
+    MainForm form{FormPorts{timers, model, view, windows, attention, lights, dialogs, profile, runKey, shell, player, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}

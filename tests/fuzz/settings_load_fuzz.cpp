@@ -43,10 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rig.click(vr::Ctl::btnScanSet);
         rig.click(vr::Ctl::btnFlashSet);
         rig.click(vr::Ctl::btnFlshpatSet);
+        rig.click(vr::Ctl::btnTitleSet);
+        rig.click(vr::Ctl::btnTest);
         rig.click(vr::Ctl::btnReset);
         rig.timers.advance(60 * 1000);
+        rig.form.windowAsksForAttention(vr::fake::Windows::handleOf("IMWindowClass"));
         rig.click(vr::Ctl::btnDisable);
-        rig.keyboard.settle();
         if (!rig.lightsOff()) std::abort();  // the lights started off, so Disable leaves them off
         rig.form.close();
     } catch (...) {

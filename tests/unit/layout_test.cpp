@@ -20,8 +20,8 @@ TEST(Layout, EveryControlAppearsOnceAndAfterItsParent) {
             }
         }
     }
-    EXPECT_EQ(pages, 5);
-    EXPECT_EQ(seen.size(), 16u + 11u + 12u + 21u + 13u);
+    EXPECT_EQ(pages, 6);
+    EXPECT_EQ(seen.size(), 16u + 11u + 12u + 21u + 13u + 20u);
 }
 
 TEST(Layout, TheStatusButtonsStandExecuteResetDisableButTabExecuteDisableReset) {
@@ -45,7 +45,7 @@ TEST(Layout, TheMenuBarHasThreeMenusWithTheirItems) {
         else ++separators;
     }
     EXPECT_EQ(menus, (std::vector<std::string>{"Vigilamp", "Status", "Help"}));
-    EXPECT_EQ(items, 7 + 3 + 2);
+    EXPECT_EQ(items, 8 + 3 + 2);
     EXPECT_EQ(separators, 1);
 }
 

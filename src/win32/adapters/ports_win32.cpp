@@ -70,6 +70,18 @@ std::uint8_t SystemKeyboard::keyState(std::uint8_t vk) {
     return answer_;
 }
 
+void SystemKeyboard::state(std::uint8_t keys[256]) {
+    // The thread's own copy, brought up to the system's with the one-key ask: right whenever the thread has no
+    // presses of its own pending, which is all the status lights need twice a second, at a third of the cost
+    // of asking the reader for each key.
+    if (!primed_) {
+        for (std::uint8_t vk : TKeyLed::kVirtualKey) GetAsyncKeyState(vk);
+        primed_ = true;
+    }
+    GetKeyState(0);
+    GetKeyboardState(keys);
+}
+
 int SystemKeyboard::platformId() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
@@ -112,6 +124,56 @@ static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
               "called the system's way (stdcall on 32-bit x86)");
 
 }  // namespace
+
+namespace {
+
+// The longest title a rule looks at; the rest of a longer one does not count.
+constexpr int kRuleTitleChars = 512;
+
+// The title as the system holds it, read without a message to the window, so a hung one answers at once.
+std::string heldTitle(HWND window) {
+    wchar_t wide[kRuleTitleChars + 1] = L"";
+    const int length = InternalGetWindowText(window, wide, kRuleTitleChars + 1);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) * 2, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), static_cast<int>(text.size()),
+                                          nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+    return text;
+}
+
+struct RuleSearch {
+    const WindowRule& rule;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK firstFitting(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<RuleSearch*>(param);
+    if (!search.rule.fitsTitle(heldTitle(window))) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+WindowHandle TopLevelWindows::find(const WindowRule& rule) {
+    if (!rule.titlePattern) return reinterpret_cast<WindowHandle>(FindWindowA(rule.className.c_str(), nullptr));
+    // With a class, the system walks only the windows of that class; then their titles decide, in its order.
+    if (!rule.className.empty()) {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, rule.className.c_str(), nullptr));)
+            if (rule.fitsTitle(heldTitle(window))) return reinterpret_cast<WindowHandle>(window);
+        return 0;
+    }
+    RuleSearch search{rule};
+    EnumWindows(firstFitting, reinterpret_cast<LPARAM>(&search));
+    return reinterpret_cast<WindowHandle>(search.found);
+}
+
+std::optional<std::string> TopLevelWindows::titleOf(WindowHandle window) {
+    const HWND h = reinterpret_cast<HWND>(window);
+    if (!IsWindow(h)) return std::nullopt;
+    return heldTitle(h);
+}
 
 std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
     Survey survey;

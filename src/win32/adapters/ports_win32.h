@@ -26,7 +26,7 @@ public:
     SystemKeyboard& operator=(const SystemKeyboard&) = delete;
 
     std::uint8_t keyState(std::uint8_t vk) override;
-    void state(std::uint8_t keys[256]) override { GetKeyboardState(keys); }
+    void state(std::uint8_t keys[256]) override;
     void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
     void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
         keybd_event(vk, scan, flags, 0);
@@ -42,18 +42,18 @@ private:
     std::uint8_t question_ = 0, answer_ = 0;
     bool stop_ = false;
     bool looked_[256] = {};
+    bool primed_ = false;  // the lock keys looked at once on this thread
 };
 
 class TopLevelWindows final : public Windows {
 public:
-    WindowHandle findByClass(const std::string& className) override {
-        return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
-    }
+    WindowHandle find(const WindowRule& rule) override;
     void minimise(WindowHandle window) override { sysCommand(window, SC_MINIMIZE); }
     void close(WindowHandle window) override { sysCommand(window, SC_CLOSE); }
     std::vector<TopLevelWindow> topLevelWindows() override;
     std::optional<std::string> classOf(WindowHandle window) override;
     std::optional<WindowOwner> ownerOf(WindowHandle window) override;
+    std::optional<std::string> titleOf(WindowHandle window) override;
 
 private:
     static void sysCommand(WindowHandle window, WPARAM command);

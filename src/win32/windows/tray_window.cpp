@@ -45,9 +45,16 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND comman
     registerWindowClass(instance, kTrayWindowClass, objectWindowProc<TrayIconWindow>);
     CreateWindowExA(WS_EX_TOOLWINDOW, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
     icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this));
+    if (RegisterShellHookWindow(window_)) shellHook_ = RegisterWindowMessageA("SHELLHOOK");
+}
+
+std::optional<std::string> TrayIconWindow::unavailable() {
+    if (shellHook_) return std::nullopt;
+    return std::string("it does not report windows that flash their taskbar buttons.");
 }
 
 TrayIconWindow::~TrayIconWindow() {
+    if (shellHook_) DeregisterShellHookWindow(window_);
     icon_.reset();
     DestroyWindow(window_);
     if (picture_) DestroyIcon(picture_);
@@ -77,6 +84,10 @@ LRESULT TrayIconWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) {
         icon_->taskbarCreated();
+        return 0;
+    }
+    if (message == shellHook_ && shellHook_ != 0) {
+        if (wParam == HSHELL_FLASH && onAttention) onAttention(static_cast<WindowHandle>(lParam));
         return 0;
     }
     if (message == WM_CLOSE) {
