@@ -45,7 +45,7 @@ void row(const char* what, double value, double baseline, const char* unit, cons
 // The scan tick as the program runs it: the delay timer switched off and the window looked for by the class the
 // model holds, through the real adapters.
 struct NoActions : vr::AlertActions {
-    void run() override {}
+    void run(vr::WindowHandle) override {}
     void stopSound() override {}
 };
 

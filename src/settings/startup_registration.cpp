@@ -14,6 +14,9 @@ bool setRunValue(RunKey& key, const std::string& name, const std::string& execut
     }
     const std::string data = runValueData(executable);
     RunKey::Result result = key.setValue(Scope::machine, name, data);
+    // Registered in one place only: a value an earlier run without the rights left in the user's own key
+    // would start a second copy at this user's log-on.
+    if (result == RunKey::Result::done) key.deleteValue(Scope::user, name);
     if (result == RunKey::Result::notOpened) result = key.setValue(Scope::user, name, data);
     switch (result) {
     case RunKey::Result::done: return true;

@@ -17,7 +17,8 @@ inline constexpr const char* kRunKeyNeedsAdmin =
 // start a "C:\Tools\Vigilamp.exe" planted beside that folder. A file name cannot hold a quote of its own.
 std::string runValueData(const std::string& executable);
 
-// Registered: writes the value under the per-machine key or, when that cannot be opened, under the user's.
+// Registered: writes the value under the per-machine key (and then removes the user's own, so that it is
+// registered once) or, when the machine's cannot be opened, under the user's.
 // Unregistered: deletes the value from both keys (a value already absent is no error). Returns false when no
 // key could be opened, so nothing changed; a refused write throws Error("Failed to set data for '<name>'").
 bool setRunValue(RunKey& key, const std::string& name, const std::string& executable, bool registered);

@@ -304,7 +304,9 @@ constexpr const char* kRunData = "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\""
 TEST(StartWithWindows, AFirstStartRegistersTwiceForEveryoneWithTheExecutablePathInQuotes) {
     fake::Rig rig;
     const Call set{"set", Scope::machine, "Vigilamp Rizu", kRunData};
-    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{set, set}));  // by the load's click, then by start-up
+    const Call dropUsers{"delete", Scope::user, "Vigilamp Rizu", ""};  // one place only
+    // By the load's click, then by start-up.
+    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{set, dropUsers, set, dropUsers}));
     EXPECT_EQ(rig.runKey.machine.values.at("Vigilamp Rizu"), "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\"");
     EXPECT_TRUE(rig.runKey.user.values.empty());
     EXPECT_TRUE(rig.profile.writes.empty());  // the load does not store the box it restores
@@ -328,9 +330,10 @@ TEST(StartWithWindows, AStoredFalseRunsNoClickAndStartUpDeletesTheValueFromBothK
 TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesFromBothKeysAndStoresTheChoice) {
     fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
     rig.runKey.calls.clear();
+    rig.runKey.user.values["Vigilamp Rizu"] = kRunData;  // left by an earlier run without the rights
     rig.toggle(Ctl::cbxStart);
     EXPECT_EQ(rig.runKey.machine.values.count("Vigilamp Rizu"), 1u);
-    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u);
+    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u) << "registered in one place only";
     rig.runKey.user.values["Vigilamp Rizu"] = kRunData;  // as a run without the rights registered it
     rig.runKey.user.values["Other"] = "\"C:\\Other\\other.exe\"";
     rig.toggle(Ctl::cbxStart);
