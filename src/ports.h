@@ -70,8 +70,8 @@ public:
     // Ask the window to minimise or to close, as its own system menu would; never blocks on a hung window.
     virtual void minimise(WindowHandle window) = 0;
     virtual void close(WindowHandle window) = 0;
-    // Every top-level window, hidden ones included, in the platform's order. A title is read into a buffer of
-    // kTitleChars characters; a window that does not answer within about a second counts as untitled.
+    // Every top-level window, hidden ones included, in the platform's order, each with at most kTitleChars
+    // characters of the title the system holds for it: no window is asked, so a hung one costs nothing.
     virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
     // The window's class name, read into a buffer of kClassChars characters; nothing once the window is gone.
     virtual std::optional<std::string> classOf(WindowHandle window) = 0;

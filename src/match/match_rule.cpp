@@ -36,11 +36,9 @@ bool fitsPattern(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-bool WindowRule::fits(std::string_view windowClass, std::string_view title) const {
-    const bool classFits = className.empty() ||
-                           std::equal(className.begin(), className.end(), windowClass.begin(), windowClass.end(),
-                                      sameLetter);
-    return classFits && fitsTitle(title);
+bool WindowRule::fitsClass(std::string_view windowClass) const {
+    return className.empty() ||
+           std::equal(className.begin(), className.end(), windowClass.begin(), windowClass.end(), sameLetter);
 }
 
 }  // namespace vr

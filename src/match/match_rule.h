@@ -17,7 +17,10 @@ struct WindowRule {
     // Whether a window of that class and title fits. Class names are compared as the system does, without
     // regard to letter case. (The scan without a title pattern leaves the class to the platform's own lookup,
     // which is what an empty class means there.)
-    bool fits(std::string_view windowClass, std::string_view title) const;
+    bool fits(std::string_view windowClass, std::string_view title) const {
+        return fitsClass(windowClass) && fitsTitle(title);
+    }
+    bool fitsClass(std::string_view windowClass) const;
     bool fitsTitle(std::string_view title) const { return !titlePattern || fitsPattern(*titlePattern, title); }
 };
 

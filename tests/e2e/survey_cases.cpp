@@ -293,10 +293,12 @@ E2E_CASE(a_hung_window_does_not_hold_up_the_scan) {
     const DWORD start = GetTickCount();
     app.click(Ctl::btnScan);
     const DWORD elapsed = GetTickCount() - start;
-    // However many windows the hung program has, it costs one wait of a second.
-    e2e::check(elapsed < 1800, "Scan returns within its one-second wait", std::to_string(elapsed) + " ms");
+    // No window is asked for its title: the hung program costs nothing.
+    e2e::check(elapsed < 1000, "Scan does not wait for it", std::to_string(elapsed) + " ms");
     const auto items = listItems(app.control(Ctl::lsbHandles));
-    e2e::check(indexOf(items, hung.window()) < 0, "the hung window counts as untitled");
+    const int hungItem = indexOf(items, hung.window());
+    e2e::check(hungItem >= 0 && items[static_cast<std::size_t>(hungItem)].text == "Hung window",
+               "the hung window is listed with the title the system holds");
     e2e::check(indexOf(items, app.main()) >= 0, "and the other windows are listed");
     app.click(Ctl::btnExecute);
     e2e::check(app.status() == "Vigilamp is active!", "the program goes on", app.status());

@@ -97,27 +97,22 @@ void TopLevelWindows::sysCommand(WindowHandle window, WPARAM command) {
 
 namespace {
 
-struct Survey {
-    std::vector<TopLevelWindow> windows;
-    std::vector<DWORD> hungThreads;  // threads that let a request time out during this survey
-};
+// The title as the system holds it, at most that many characters, read without a message to the window, so a
+// hung one answers at once.
+std::string heldTitle(HWND window, int maxChars) {
+    std::wstring wide(static_cast<std::size_t>(maxChars) + 1, L'\0');
+    const int length = InternalGetWindowText(window, wide.data(), maxChars + 1);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) * 2, '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), static_cast<int>(text.size()),
+                                          nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+    return text;
+}
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
-    auto& survey = *reinterpret_cast<Survey*>(param);
-    // A window that does not answer within a second, or at once when it has been hung for a while, counts as
-    // untitled, and so do the other windows of its thread: one hung program costs at most one wait per survey.
-    char title[Windows::kTitleChars + 1] = "";
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    const bool hung = std::find(survey.hungThreads.begin(), survey.hungThreads.end(), thread) !=
-                      survey.hungThreads.end();
-    DWORD_PTR copied = 0;
-    if (hung || !SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
-                                     SMTO_ABORTIFHUNG, 1000, &copied)) {
-        if (!hung && GetLastError() == ERROR_TIMEOUT) survey.hungThreads.push_back(thread);
-        title[0] = '\0';
-    }
-    title[Windows::kTitleChars] = '\0';  // a reply need not end in a NUL
-    survey.windows.push_back({reinterpret_cast<WindowHandle>(window), title});
+    reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
+        {reinterpret_cast<WindowHandle>(window), heldTitle(window, static_cast<int>(Windows::kTitleChars))});
     return TRUE;
 }
 static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
@@ -129,18 +124,7 @@ namespace {
 
 // The longest title a rule looks at; the rest of a longer one does not count.
 constexpr int kRuleTitleChars = 512;
-
-// The title as the system holds it, read without a message to the window, so a hung one answers at once.
-std::string heldTitle(HWND window) {
-    wchar_t wide[kRuleTitleChars + 1] = L"";
-    const int length = InternalGetWindowText(window, wide, kRuleTitleChars + 1);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) * 2, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(), static_cast<int>(text.size()),
-                                          nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
-    return text;
-}
+std::string heldTitle(HWND window) { return heldTitle(window, kRuleTitleChars); }
 
 struct RuleSearch {
     const WindowRule& rule;
@@ -149,6 +133,12 @@ struct RuleSearch {
 
 BOOL CALLBACK firstFitting(HWND window, LPARAM param) {
     auto& search = *reinterpret_cast<RuleSearch*>(param);
+    // The class first, which costs less than a title; the rule compares it as the system does.
+    if (!search.rule.className.empty()) {
+        char name[Windows::kClassChars + 1] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (!search.rule.fitsClass(name)) return TRUE;
+    }
     if (!search.rule.fitsTitle(heldTitle(window))) return TRUE;
     search.found = window;
     return FALSE;
@@ -158,12 +148,7 @@ BOOL CALLBACK firstFitting(HWND window, LPARAM param) {
 
 WindowHandle TopLevelWindows::find(const WindowRule& rule) {
     if (!rule.titlePattern) return reinterpret_cast<WindowHandle>(FindWindowA(rule.className.c_str(), nullptr));
-    // With a class, the system walks only the windows of that class; then their titles decide, in its order.
-    if (!rule.className.empty()) {
-        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, rule.className.c_str(), nullptr));)
-            if (rule.fitsTitle(heldTitle(window))) return reinterpret_cast<WindowHandle>(window);
-        return 0;
-    }
+    // One walk in the system's order (a FindWindowEx per window would walk the list again each time).
     RuleSearch search{rule};
     EnumWindows(firstFitting, reinterpret_cast<LPARAM>(&search));
     return reinterpret_cast<WindowHandle>(search.found);
@@ -176,9 +161,9 @@ std::optional<std::string> TopLevelWindows::titleOf(WindowHandle window) {
 }
 
 std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
-    Survey survey;
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&survey));
-    return std::move(survey.windows);
+    std::vector<TopLevelWindow> windows;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {

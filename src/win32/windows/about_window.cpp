@@ -80,7 +80,7 @@ AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) {
     textFonts_[Times10] = createFont({"Times New Roman", 10, FW_NORMAL, false, false, FF_ROMAN}, dpi_);
     textFonts_[Times8] = createFont({"Times New Roman", 8, FW_NORMAL, false, false, FF_ROMAN}, dpi_);
     textFonts_[Arial8] = createFont({"Arial", 8}, dpi_);
-    logo_ = loadLogo(instance, logoSize_);
+    instance_ = instance;
     createControls(instance);
 }
 
@@ -108,6 +108,11 @@ RECT AboutWindow::scaled(int x, int y, int w, int h) const {
 }
 
 void AboutWindow::show() {
+    // The logo is decoded when the window is first shown: most runs never show it.
+    if (!logoLoaded_) {
+        logo_ = loadLogo(instance_, logoSize_);
+        logoLoaded_ = true;
+    }
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     BringWindowToTop(window_);

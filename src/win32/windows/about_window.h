@@ -36,6 +36,8 @@ private:
     int dpi_ = 96;
     HFONT windowFont_ = nullptr, titleFont_ = nullptr;
     HFONT textFonts_[3] = {};  // the about text's: Times New Roman 10 pt and 8 pt, Arial 8 pt
+    HINSTANCE instance_ = nullptr;
+    bool logoLoaded_ = false;
     HBITMAP logo_ = nullptr;   // premultiplied 32-bit, top-down; none when the picture was refused
     SIZE logoSize_{};
 };

@@ -91,14 +91,18 @@ HBITMAP decodeJpeg(const void* data, unsigned long size) {
     return nullptr;
 }
 
-Backdrop::Backdrop(HINSTANCE instance, int resource, int dpi) {
-    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+Backdrop::Backdrop(HINSTANCE instance, int resource, int dpi) : instance_(instance), resource_(resource), dpi_(dpi) {}
+
+void Backdrop::load() const {
+    // Decoded when it is first painted: a program that stays hidden in the tray never pays for the picture.
+    loaded_ = true;
+    HRSRC found = FindResourceA(instance_, MAKEINTRESOURCEA(resource_), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
     if (!found) return;
-    const void* data = LockResource(LoadResource(instance, found));
-    if (HBITMAP picture = decodeJpeg(data, SizeofResource(instance, found))) {
+    const void* data = LockResource(LoadResource(instance_, found));
+    if (HBITMAP picture = decodeJpeg(data, SizeofResource(instance_, found))) {
         BITMAP info;
         GetObjectA(picture, sizeof info, &info);
-        bitmap_ = scaled(picture, info.bmWidth, info.bmHeight, dpi);
+        bitmap_ = scaled(picture, info.bmWidth, info.bmHeight, dpi_);
         brush_ = CreatePatternBrush(bitmap_);
     }
 }
@@ -108,7 +112,10 @@ Backdrop::~Backdrop() {
     if (bitmap_) DeleteObject(bitmap_);
 }
 
-bool Backdrop::shown() const { return brush_ && IsAppThemed(); }
+bool Backdrop::shown() const {
+    if (!loaded_) load();
+    return brush_ && IsAppThemed();
+}
 
 POINT Backdrop::deviceOrigin(HWND window, HDC dc) const {
     // The main window's client origin in the window's client coordinates, then in the DC's device space: a

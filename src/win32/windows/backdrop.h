@@ -1,4 +1,4 @@
-// The picture behind the main window's pages: the JPEG resource decoded once at start-up, scaled to the
+// The picture behind the main window's pages: the JPEG resource decoded once, when first painted, scaled to the
 // system DPI, and painted behind every page while visual themes are in force. Controls that ask their parent
 // for a background get a brush of the same picture aligned to where they stand, so it shows through them.
 #pragma once
@@ -22,9 +22,13 @@ public:
 
 private:
     POINT deviceOrigin(HWND window, HDC dc) const;  // where the picture's top-left corner lies in dc
+    void load() const;
 
-    HBITMAP bitmap_ = nullptr;
-    HBRUSH brush_ = nullptr;
+    HINSTANCE instance_;
+    int resource_, dpi_;
+    mutable bool loaded_ = false;
+    mutable HBITMAP bitmap_ = nullptr;
+    mutable HBRUSH brush_ = nullptr;
 };
 
 // Decodes a baseline or progressive JPEG into a top-down 32-bit DIB section; nullptr when it cannot.
