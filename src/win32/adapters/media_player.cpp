@@ -59,6 +59,7 @@ void SoundPlayer::release() {
 }
 
 bool SoundPlayer::createMediaPlayer() {
+    needComApartment();
     HRESULT hr = CoCreateInstance(CLSID_WindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IWMPPlayer4,
                                   reinterpret_cast<void**>(&player_));
     if (SUCCEEDED(hr)) {

@@ -183,6 +183,7 @@ std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
 void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& folder, Show show) {
     const auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    needComApartment();  // the shell may hand the file to an extension of its own
     ShellExecuteA(reinterpret_cast<HWND>(owner), verb.c_str(), file.c_str(), orNull(parameters), orNull(folder),
                   show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
 }

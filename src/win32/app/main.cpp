@@ -1,7 +1,7 @@
-// The program entry: the common controls and the COM apartment, then the application until the user exits.
+// The program entry: the common controls, then the application until the user exits; the COM apartment, if
+// anything entered it, is left last.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <string>
 #include <utility>
@@ -9,25 +9,11 @@
 #include "form/main_form.h"
 #include "win32/adapters/ports_win32.h"
 #include "win32/app/application.h"
-
-namespace {
-
-// The user-interface thread's COM apartment, for the sound player and the shell's extensions; it outlives the
-// windows, whose components release their COM objects as they go.
-struct ComApartment {
-    ComApartment() : entered(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (entered) CoUninitialize();
-    }
-    const bool entered;
-};
-
-}  // namespace
+#include "win32/windows/win32_util.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    const ComApartment com;
     std::string executable;
     try {
         executable = vr::win32::modulePath();
@@ -35,6 +21,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         MessageBoxA(nullptr, vr::exceptionText(e.what()).c_str(), vr::kTitle, MB_OK | MB_ICONSTOP);
         return 1;
     }
-    vr::win32::Application application(instance, std::move(executable));
-    return application.run();
+    int status;
+    {
+        vr::win32::Application application(instance, std::move(executable));
+        status = application.run();
+    }
+    // After the windows, whose components release their COM objects as they go.
+    vr::win32::leaveComApartment();
+    return status;
 }

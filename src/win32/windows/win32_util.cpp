@@ -1,5 +1,7 @@
 #include "win32/windows/win32_util.h"
 
+#include <objbase.h>
+
 #include <cstdio>
 
 namespace vr::win32 {
@@ -33,6 +35,21 @@ HFONT createFont(const FontSpec& spec, int dpi) {
     return CreateFontA(-MulDiv(spec.points, dpi, 72), 0, 0, 0, spec.weight, spec.italic, spec.underline, FALSE,
                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        VARIABLE_PITCH | spec.family, spec.face);
+}
+
+namespace {
+bool comEntered = false, comTried = false;
+}  // namespace
+
+void needComApartment() {
+    if (comTried) return;
+    comTried = true;
+    comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+}
+
+void leaveComApartment() {
+    if (comEntered) CoUninitialize();
+    comEntered = false;
 }
 
 Error failure(const std::string& what, HRESULT code) {

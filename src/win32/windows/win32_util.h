@@ -25,6 +25,11 @@ struct FontSpec {
 };
 HFONT createFont(const FontSpec& spec, int dpi);
 
+// The user-interface thread's COM apartment, for the sound player and the shell's extensions: entered the first
+// time one of them is used (most runs never need it), left once at the end of the program.
+void needComApartment();
+void leaveComApartment();
+
 // The program's error for a failed call: "<what>: <the system's text> (0x<code>)", or "<what>: error 0x<code>"
 // where the system has no text for the code.
 Error failure(const std::string& what, HRESULT code);
