@@ -293,6 +293,8 @@ App::App(const std::string& ini, const std::string& folderTail)
     WaitForInputIdle(process_.hProcess, 10000);
     waitFor([&] { return (main_ = findOwn("TfrmMain")) != nullptr; }, 10000);
     if (!main_) check(false, "the main window exists");
+    // The pages are built just after start-up, once the tray icon is up: the cases work on their controls.
+    waitFor([&] { return control(vr::Ctl::lblTestResult) != nullptr; }, 10000);
 }
 
 App::~App() {

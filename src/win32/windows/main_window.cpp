@@ -111,7 +111,16 @@ MainWindow::MainWindow(HINSTANCE instance, HWND application, Model& model) : mod
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     backdrop_ = std::make_unique<Backdrop>(instance, 2, dpi_);
-    createControls(instance);
+    // The pages are built once the message loop runs, after the tray icon is up and the settings are in the
+    // model, or at once if the window is shown before that: nothing waits for them meanwhile.
+    instance_ = instance;
+    PostMessageA(window_, kBuildPages, 0, 0);
+}
+
+void MainWindow::buildPages() {
+    if (built_) return;
+    built_ = true;
+    createControls(instance_);
 }
 
 MainWindow::~MainWindow() {
@@ -243,21 +252,29 @@ HWND MainWindow::item(Ctl control) const {
 }
 
 void MainWindow::showChecked(Ctl control, bool on) {
+    if (!built_) return;  // the pages show the model as it is when they are built
     SendMessageA(item(control), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainWindow::showText(Ctl control, const std::string& text) {
+    if (!built_) return;  // the pages show the model as it is when they are built
     HWND h = item(control);
     SetWindowTextA(h, text.c_str());
     if (const auto row = rows_.find(control); row != rows_.end() && row->second->kind == Kind::Label)
         fitLabel(h, *row->second);
 }
 
-void MainWindow::showEnabled(Ctl control, bool on) { EnableWindow(item(control), on); }
+void MainWindow::showEnabled(Ctl control, bool on) {
+    if (built_) EnableWindow(item(control), on);
+}
 
-void MainWindow::showItemsCleared(Ctl list) { SendMessageA(item(list), LB_RESETCONTENT, 0, 0); }
+void MainWindow::showItemsCleared(Ctl list) {
+    if (!built_) return;  // the pages show the model as it is when they are built
+    SendMessageA(item(list), LB_RESETCONTENT, 0, 0);
+}
 
 void MainWindow::showItemAdded(Ctl list, const ListItem& entry) {
+    if (!built_) return;  // the pages show the model as it is when they are built
     HWND box = item(list);
     // The item's data carries the window handle whole, on either target.
     static_assert(sizeof(LPARAM) >= sizeof(WindowHandle) && sizeof(WindowHandle) >= sizeof(HWND));
@@ -297,6 +314,7 @@ void MainWindow::takeUserChange(Ctl control, int code) {
 }
 
 void MainWindow::showPage(Page page) {
+    if (!built_) return;  // built later with the model's page
     const HWND focus = GetFocus();
     const bool focusInNotebook = focus && IsChild(notebook_, focus);
     HWND next = pages_[static_cast<int>(page)];
@@ -309,6 +327,7 @@ void MainWindow::showPage(Page page) {
 }
 
 void MainWindow::showMain() {
+    buildPages();
     ShowWindow(window_, SW_HIDE);
     if (!shownBefore_) {
         // Centred on the desktop the first time; afterwards wherever the user leaves it.
@@ -327,6 +346,10 @@ void MainWindow::showMain() {
 void MainWindow::hideMain() { ShowWindow(window_, SW_HIDE); }
 
 LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kBuildPages) {
+        buildPages();
+        return 0;
+    }
     // The menu bar is measured while the window is being created, before the form exists.
     if (message == WM_MEASUREITEM && menuPainter_->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
         return TRUE;

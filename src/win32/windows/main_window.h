@@ -47,6 +47,8 @@ private:
     template <class T>
     friend LRESULT CALLBACK objectWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    static constexpr UINT kBuildPages = WM_APP + 1;
+    void buildPages();
     void createControls(HINSTANCE instance);
     HWND createControl(const ControlRow& row, HWND parent, HINSTANCE instance);
     void fitLabel(HWND label, const ControlRow& row);
@@ -60,6 +62,8 @@ private:
     MainForm* form_ = nullptr;
     AboutWindow* about_ = nullptr;
     HWND window_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    bool built_ = false;
     HWND notebook_ = nullptr;
     HWND pages_[std::size(kPageNames)] = {};
     Page page_ = Page::Status;
