@@ -96,12 +96,11 @@ MainForm::MainForm(const FormPorts& ports)
 
 void MainForm::create() {
     dispatch([&] {
-        // The design-time state: lights unlit green, lit lime, and the status timer running.
+        // The design-time state: lights unlit green, lit lime; the status timer waits for the window to show.
         for (auto [light, key] : kStatusLights) {
             model.led(light).setLow(kLightLow);
             model.led(light).setHigh(kLightHigh);
         }
-        tmrStatus.setEnabled(true);
     });
     dispatch([&] { FormCreate(); });
 }
@@ -158,9 +157,29 @@ void MainForm::tmrStatusTimer() {
     for (auto [light, key] : kStatusLights) model.led(light).setActive(states.of(key));
 }
 
+void MainForm::updateStatusTimer() { tmrStatus.setEnabled(mainShown_ && !model.checked(Ctl::cbxDisableStat)); }
+
+void MainForm::ShowVigilamp1Click() {
+    view_.showMain();
+    mainShown_ = true;
+    // The lights show the keys as they are from the moment the window appears.
+    if (!model.checked(Ctl::cbxDisableStat) && !tmrStatus.enabled()) tmrStatusTimer();
+    updateStatusTimer();
+}
+
+void MainForm::Hide1Click() {
+    view_.hideMain();
+    mainHidden();
+}
+
+void MainForm::mainHidden() {
+    mainShown_ = false;
+    updateStatusTimer();
+}
+
 void MainForm::cbxDisableStatClick() {
     const bool disabled = model.checked(Ctl::cbxDisableStat);
-    tmrStatus.setEnabled(!disabled);
+    updateStatusTimer();
     for (auto [light, key] : kStatusLights) model.led(light).setActive(!disabled);
     for (auto [light, key] : kStatusLights) model.led(light).setLow(disabled ? kLightOffLow : kLightLow);
 }

@@ -84,10 +84,12 @@ public:
     void btnDisableClick() { watch.disable(); }
     void btnResetClick() { watch.reset(); }
     void Exit2Click();
-    void Hide1Click() { view_.hideMain(); }
+    void Hide1Click();
     void tmrStatusTimer();
     void cbxDisableStatClick();
-    void ShowVigilamp1Click() { view_.showMain(); }
+    void ShowVigilamp1Click();
+    // The main window hid itself (minimised into the tray).
+    void mainHidden();
     void About1Click() { view_.showAbout(); }
 
     // Settings (main_form_settings.cpp). A Set button stores the keys it is the button of in the settings
@@ -126,7 +128,7 @@ public:
 
     Model& model;
     WatchCycle watch;
-    Timer tmrStatus;  // mirrors the lock states on the status lights
+    Timer tmrStatus;  // mirrors the lock states on the status lights, while the window shows them
     SettingsFile settings;
 
 private:
@@ -146,6 +148,9 @@ private:
     // Whether the attention option can work here: shown on the Match page at start-up.
     void showAttentionState();
     void storeDisableStat();
+    // The status timer runs while the lights can be seen: the window shown and the lights not disabled. A
+    // program hidden in the tray then wakes for nothing but its watch.
+    void updateStatusTimer();
     Timer& timerOf(TimerId id);
 
     // AlertActions: the program, the sound and the window action come here.
@@ -162,6 +167,7 @@ private:
     RunKey& runKey_;
     std::string executable_;
     bool loading_ = false;  // the settings load is setting the controls, not the user
+    bool mainShown_ = false;
 };
 
 }  // namespace vr

@@ -8,6 +8,7 @@ namespace {
 
 struct StatusLightsTest : ::testing::Test {
     fake::Rig rig{fake::designTimeIni()};
+    StatusLightsTest() { rig.menu(Cmd::ShowVigilamp1); }  // the lights mirror the keys where they can be seen
     TVrLed& caps = rig.model.led(Ctl::ledStatCaps);
     TVrLed& num = rig.model.led(Ctl::ledStatNum);
     TVrLed& scroll = rig.model.led(Ctl::ledStatScr);
@@ -97,8 +98,25 @@ TEST(Led, SettingActiveToItsPresentValueRedrawsNothing) {
 namespace vr {
 namespace {
 
+TEST(StatusLightsAtStartUp, HiddenInTheTrayTheyLookAtNothingAndShowTheKeysTheMomentTheWindowAppears) {
+    fake::Rig rig{fake::designTimeIni()};
+    rig.lights.lit[0] = true;
+    rig.timers.advance(5000);
+    EXPECT_EQ(rig.lights.looks, 0);
+    EXPECT_FALSE(rig.form.tmrStatus.enabled());
+    rig.menu(Cmd::ShowVigilamp1);
+    EXPECT_TRUE(rig.model.led(Ctl::ledStatCaps).Active());
+    EXPECT_TRUE(rig.form.tmrStatus.enabled());
+    rig.menu(Cmd::Hide1);
+    EXPECT_FALSE(rig.form.tmrStatus.enabled());
+    rig.menu(Cmd::ShowVigilamp1);
+    rig.form.mainHidden();  // minimised into the tray
+    EXPECT_FALSE(rig.form.tmrStatus.enabled());
+}
+
 TEST(StatusLightsAtStartUp, AStoredDisableStatStartsThemMaroonWithNoMirror) {
     fake::Rig rig{{{"Status", "DisableStat", "1"}}};
+    rig.menu(Cmd::ShowVigilamp1);
     rig.lights.lit[0] = true;
     rig.timers.advance(2000);
     EXPECT_TRUE(rig.view.checks.at(Ctl::cbxDisableStat));

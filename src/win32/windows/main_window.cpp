@@ -378,11 +378,15 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Minimising puts the program away into the tray: the window hides and no taskbar button appears.
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {
             hideMain();
+            form_->mainHidden();
             return 0;
         }
         break;
     case WM_SIZE:
-        if (wParam == SIZE_MINIMIZED) hideMain();
+        if (wParam == SIZE_MINIMIZED) {
+            hideMain();
+            form_->mainHidden();
+        }
         return 0;
     case WM_ENDSESSION:
         if (wParam) form_->endSession();
