@@ -194,7 +194,7 @@ void survey() {
     const double bare = (seconds() - t0) / runs * 1000;
     char what[80];
     std::snprintf(what, sizeof what, "window survey (%zu windows, one hung)", listed);
-    row(what, ours, bare, "ms", "target: under 250 ms; bare: EnumWindows reading titles without asking");
+    row(what, ours, bare, "ms", "target: under 10 ms; bare: EnumWindows reading titles without asking");
     titleRuleTick(listed);
 }
 
@@ -211,7 +211,32 @@ void startup() {
             ours += untilWindow(p, kReadyClass);
         }
     }
-    row("start-up until the tray icon", ours / runs * 1000, bare / runs * 1000, "ms", "target: within 1.5x");
+    row("start-up until the tray icon", ours / runs * 1000, bare / runs * 1000, "ms", "target: within 1.3x");
+}
+
+// The main window shown and painted: the first time (the background picture decoded then) beside the second.
+void firstShow() {
+    double first = 0, again = 0;
+    const int runs = 5;
+    for (int i = 0; i < runs; ++i) {
+        Process p(here() + "vigilamp.exe");
+        untilWindow(p, kReadyClass);
+        Found f{p.info.dwProcessId, "TfrmMain"};
+        EnumWindows(byProcess, reinterpret_cast<LPARAM>(&f));
+        Sleep(500);  // the pages are built
+        const auto show = [&] {
+            const double t0 = seconds();
+            SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::ShowVigilamp1), 0);
+            UpdateWindow(f.window);
+            RedrawWindow(f.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return seconds() - t0;
+        };
+        first += show();
+        SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::Hide1), 0);
+        again += show();
+    }
+    row("first show of the main window, painted", first / runs * 1000, again / runs * 1000, "ms",
+        "baseline: the second show");
 }
 
 }  // namespace
@@ -225,5 +250,6 @@ int main(int argc, char** argv) {
     scanTick();
     survey();
     startup();
+    firstShow();
     return 0;
 }
