@@ -33,7 +33,7 @@ enum class Ctl : int {
 enum class Page : int { Status, Timers, Lighting, Actions, Advanced, Match };
 inline constexpr const char* kPageNames[] = {"Status", "Timers", "Lighting", "Actions", "Advanced", "Match"};
 
-// Menu bar and tray menu commands (WM_COMMAND ids).
+// Menu bar and tray menu commands.
 enum class Cmd : int {
     Status1 = 2001, imers1, Lighting1, Actions1, Advanced1, Hide1, Exit2, Match1,  // "Vigilamp"
     Execute1 = 2101, Disable2, Reset3,                                   // "Status"

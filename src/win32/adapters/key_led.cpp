@@ -9,9 +9,8 @@ std::uint8_t vk(LockKey key) { return TKeyLed::kVirtualKey[static_cast<int>(key)
 }  // namespace
 
 LockStates TKeyLed::states() {
-    std::uint8_t keys[256] = {};
-    keyboard_.state(keys);
-    return {keys[vk(LockKey::Caps)] != 0, keys[vk(LockKey::Num)] != 0, keys[vk(LockKey::Scroll)] != 0};
+    const auto on = [&](LockKey key) { return keyboard_.keyState(vk(key)) != 0; };
+    return {on(LockKey::Caps), on(LockKey::Num), on(LockKey::Scroll)};
 }
 
 void TKeyLed::set(LockKey key, bool wanted) {

@@ -13,11 +13,9 @@ class KeyboardApi {
 public:
     virtual ~KeyboardApi() = default;
     // One key's state byte as the system holds it now, whatever window had the last message and whatever the
-    // user or another program pressed since: bit 7 down, bit 0 toggled (GetKeyState). For decisions.
+    // user or another program pressed since: bit 7 down, bit 0 toggled (GetKeyState).
     virtual std::uint8_t keyState(std::uint8_t vk) = 0;
-    // The calling thread's key state (GetKeyboardState), caught up with the system's as far as the thread has
-    // taken its input: what the status lights show.
-    virtual void state(std::uint8_t keys[256]) = 0;
+    virtual void state(std::uint8_t keys[256]) = 0;  // GetKeyboardState, for the 95 family's whole-byte write
     virtual void setState(const std::uint8_t keys[256]) = 0;  // SetKeyboardState
     virtual void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;  // keybd_event
     virtual int platformId() = 0;  // 1: the Windows 95 family, 2: the NT family, anything else: neither
@@ -36,8 +34,7 @@ public:
     // Sets do nothing until the owning window has finished creating its controls.
     void loaded() { loading_ = false; }
 
-    // Any set bit counts: a lock key held down reads as on whatever its toggle state. One look at the
-    // thread's key state for the three; a set decides on each key as the system holds it now.
+    // Any set bit counts: a lock key held down reads as on whatever its toggle state.
     LockStates states() override;
     void set(LockKey key, bool wanted) override;
 

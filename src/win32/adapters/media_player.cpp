@@ -15,10 +15,9 @@ namespace {
 // The text in the ANSI code page as a BSTR; an empty text is the null BSTR.
 BSTR toBstr(const std::string& text) {
     if (text.empty()) return nullptr;
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    BSTR s = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    const std::wstring wide = widen(text);
+    BSTR s = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (!s) throw Error("Out of memory");
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), s, length);
     return s;
 }
 
@@ -104,12 +103,7 @@ void SoundPlayer::setUrl(const std::string& url) {
     VariantClear(&value);
     std::string reason;
     if (hr == DISP_E_EXCEPTION) {
-        if (exception.bstrDescription) {
-            const int n = WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, -1, nullptr, 0, nullptr, nullptr);
-            std::string text(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-            WideCharToMultiByte(CP_ACP, 0, exception.bstrDescription, -1, text.data(), n, nullptr, nullptr);
-            reason = text;
-        }
+        if (exception.bstrDescription) reason = narrow(exception.bstrDescription);
         if (exception.scode) hr = exception.scode;
     }
     SysFreeString(exception.bstrSource);

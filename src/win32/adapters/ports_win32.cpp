@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "form/main_form.h"
-#include "win32/windows/win32_util.h"
 #include "settings/settings_file.h"
+#include "win32/windows/win32_util.h"
 
 namespace vr::win32 {
 
@@ -32,9 +32,10 @@ SystemKeyboard::~SystemKeyboard() {
     if (answered_) CloseHandle(answered_);
 }
 
-std::uint8_t SystemKeyboard::read(std::uint8_t vk, bool looked) {
+std::uint8_t SystemKeyboard::read(std::uint8_t vk) {
     // A new thread does not see a key toggled before it began until it has looked at the keyboard itself.
-    if (!looked) GetAsyncKeyState(vk);
+    if (!looked_[vk]) GetAsyncKeyState(vk);
+    looked_[vk] = true;
     const SHORT s = GetKeyState(vk);
     return static_cast<std::uint8_t>((s & 0x8000 ? 0x80 : 0) | (s & 1));
 }
@@ -42,12 +43,10 @@ std::uint8_t SystemKeyboard::read(std::uint8_t vk, bool looked) {
 DWORD WINAPI SystemKeyboard::readerMain(void* param) {
     auto& self = *static_cast<SystemKeyboard*>(param);
     GetKeyState(0);  // the thread's input begins here, before any key's first look
-    bool looked[256] = {};
     for (;;) {
         WaitForSingleObject(self.asked_, INFINITE);
         if (self.stop_) return 0;
-        self.answer_ = read(self.question_, looked[self.question_]);
-        looked[self.question_] = true;
+        self.answer_ = self.read(self.question_);
         SetEvent(self.answered_);
     }
 }
@@ -59,27 +58,11 @@ std::uint8_t SystemKeyboard::keyState(std::uint8_t vk) {
         if (asked_ && answered_)
             reader_ = CreateThread(nullptr, 64 * 1024, readerMain, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     }
-    if (!reader_) {  // no thread to be had: the program's own copy, which is right whenever nothing is pending
-        const std::uint8_t state = read(vk, looked_[vk]);
-        looked_[vk] = true;
-        return state;
-    }
+    if (!reader_) return read(vk);  // no thread to be had: the program's own copy, right when nothing is pending
     question_ = vk;
     SetEvent(asked_);
     WaitForSingleObject(answered_, INFINITE);
     return answer_;
-}
-
-void SystemKeyboard::state(std::uint8_t keys[256]) {
-    // The thread's own copy, brought up to the system's with the one-key ask: right whenever the thread has no
-    // presses of its own pending, which is all the status lights need twice a second, at a third of the cost
-    // of asking the reader for each key.
-    if (!primed_) {
-        for (std::uint8_t vk : TKeyLed::kVirtualKey) GetAsyncKeyState(vk);
-        primed_ = true;
-    }
-    GetKeyState(0);
-    GetKeyboardState(keys);
 }
 
 int SystemKeyboard::platformId() {
@@ -101,13 +84,8 @@ namespace {
 // hung one answers at once.
 std::string heldTitle(HWND window, int maxChars) {
     std::wstring wide(static_cast<std::size_t>(maxChars) + 1, L'\0');
-    const int length = InternalGetWindowText(window, wide.data(), maxChars + 1);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) * 2, '\0');
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), static_cast<int>(text.size()),
-                                          nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
-    return text;
+    wide.resize(static_cast<std::size_t>(std::max(0, InternalGetWindowText(window, wide.data(), maxChars + 1))));
+    return narrow(wide);
 }
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
@@ -117,10 +95,6 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
 }
 static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
               "called the system's way (stdcall on 32-bit x86)");
-
-}  // namespace
-
-namespace {
 
 // The longest title a rule looks at; the rest of a longer one does not count.
 constexpr int kRuleTitleChars = 512;

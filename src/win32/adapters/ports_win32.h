@@ -26,7 +26,7 @@ public:
     SystemKeyboard& operator=(const SystemKeyboard&) = delete;
 
     std::uint8_t keyState(std::uint8_t vk) override;
-    void state(std::uint8_t keys[256]) override;
+    void state(std::uint8_t keys[256]) override { GetKeyboardState(keys); }
     void setState(const std::uint8_t keys[256]) override { SetKeyboardState(const_cast<BYTE*>(keys)); }
     void keyEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override {
         keybd_event(vk, scan, flags, 0);
@@ -35,14 +35,13 @@ public:
 
 private:
     static DWORD WINAPI readerMain(void* self);
-    static std::uint8_t read(std::uint8_t vk, bool looked);
+    std::uint8_t read(std::uint8_t vk);  // on the thread that asks, which is the reader unless there is none
 
     // The reader: a thread with no window, asked for one key at a time.
     HANDLE reader_ = nullptr, asked_ = nullptr, answered_ = nullptr;
     std::uint8_t question_ = 0, answer_ = 0;
     bool stop_ = false;
-    bool looked_[256] = {};
-    bool primed_ = false;  // the lock keys looked at once on this thread
+    bool looked_[256] = {};  // the keys the reading thread has looked at the keyboard for
 };
 
 class TopLevelWindows final : public Windows {

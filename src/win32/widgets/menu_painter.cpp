@@ -1,9 +1,9 @@
 #include "win32/widgets/menu_painter.h"
 
-#include "win32/windows/win32_util.h"
-
 #include <algorithm>
 #include <cctype>
+
+#include "win32/windows/win32_util.h"
 
 namespace vr::win32 {
 
@@ -48,15 +48,6 @@ char accessKey(const std::string& text) {
     const auto amp = text.find('&');
     const char c = amp != std::string::npos && amp + 1 < text.size() ? text[amp + 1] : text.empty() ? 0 : text[0];
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// An item's text as the menu keeps it (in the ANSI code page, as it was given), in UTF-16.
-std::wstring widen(const std::string& text) {
-    if (text.empty()) return {};
-    std::wstring wide(text.size(), L'\0');  // never more UTF-16 units than bytes
-    wide.resize(std::size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(),
-                                                int(wide.size()))));
-    return wide;
 }
 
 }  // namespace

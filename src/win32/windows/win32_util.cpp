@@ -37,6 +37,23 @@ HFONT createFont(const FontSpec& spec, int dpi) {
                        VARIABLE_PITCH | spec.family, spec.face);
 }
 
+std::wstring widen(std::string_view text) {
+    if (text.empty()) return {};
+    std::wstring wide(text.size(), L'\0');  // never more UTF-16 units than bytes
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                              wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+std::string narrow(std::wstring_view text) {
+    if (text.empty()) return {};
+    std::string bytes(text.size() * 2, '\0');  // a double-byte code page needs at most two per unit
+    bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                              bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                              nullptr)));
+    return bytes;
+}
+
 namespace {
 bool comEntered = false, comTried = false;
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "ports.h"
 
@@ -24,6 +25,10 @@ struct FontSpec {
     BYTE family = FF_SWISS;  // lets the font mapper pick a like font where the face is missing
 };
 HFONT createFont(const FontSpec& spec, int dpi);
+
+// Text between the ANSI code page the program speaks and the UTF-16 the system keeps.
+std::wstring widen(std::string_view text);
+std::string narrow(std::wstring_view text);
 
 // The user-interface thread's COM apartment, for the sound player and the shell's extensions: entered the first
 // time one of them is used (most runs never need it), left once at the end of the program.
