@@ -285,8 +285,12 @@ App::App(const std::string& ini, const std::string& folderTail)
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string command = "\"" + exe + "\"";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
-                        &process_)) {
+    const auto start = [&] {
+        return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
+                              &process_) != FALSE;
+    };
+    // Wine now and then refuses a start with an internal error before the program runs at all: once more.
+    if (!start() && !(GetLastError() == ERROR_INTERNAL_ERROR && (Sleep(200), start()))) {
         check(false, "vigilamp.exe starts", "CreateProcess error " + std::to_string(GetLastError()));
         return;
     }
