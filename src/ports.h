@@ -34,6 +34,13 @@ struct WindowOwner {
     std::uint32_t process, thread;
 };
 
+// What the platform calls a window's handle and the owner's second number, for the survey's information: a
+// platform without a thread per window names what it offers in its place.
+struct OwnerTerms {
+    const char* handle = "HWND";
+    const char* thread = "Thread ID";
+};
+
 // Timers that tick on the user-interface thread. Starting an id that runs restarts its countdown.
 class TimerHost {
 public:
@@ -79,6 +86,7 @@ public:
     virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
     // The title as the system holds it, without asking the window; nothing once the window is gone.
     virtual std::optional<std::string> titleOf(WindowHandle window) = 0;
+    virtual OwnerTerms terms() { return {}; }
 
     static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL
 };

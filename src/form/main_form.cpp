@@ -92,7 +92,8 @@ MainForm::MainForm(const FormPorts& ports)
       player_(ports.player),
       dialogs_(ports.dialogs),
       runKey_(ports.runKey),
-      executable_(ports.executable) {}
+      executable_(ports.executable),
+      manualName_(ports.manualName) {}
 
 void MainForm::create() {
     dispatch([&] {

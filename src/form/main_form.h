@@ -20,7 +20,6 @@ inline constexpr const char* kDefaultClass = "IMWindowClass";  // the messenger'
 inline constexpr const char* kAdvancedWarning =
     "Use with caution!\r\nThis feature is very powerful and choosing the wrong handle may cause your system to "
     "crash.\r\nPlease take note of this.";
-inline constexpr const char* kManualName = "manual.mht";  // the user manual, beside the executable
 
 // The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
 inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
@@ -43,6 +42,7 @@ struct FormPorts {
     Shell& shell;
     MediaPlayer& player;
     std::string executable;  // the program's own full path, as the platform gives it
+    std::string manualName = "manual.mht";  // the user manual's file name, beside the executable
 };
 
 class MainForm : private AlertActions {
@@ -166,6 +166,7 @@ private:
     Dialogs& dialogs_;
     RunKey& runKey_;
     std::string executable_;
+    std::string manualName_;
     bool loading_ = false;  // the settings load is setting the controls, not the user
     bool mainShown_ = false;
 };

@@ -8,7 +8,7 @@ void MainForm::VigilampDocumentation1Click() {
     // The manual by its full path, with its folder as the working directory, so that it opens whatever the
     // current directory is; a missing manual is left to the shell.
     const std::string folder = folderOf(executable_);
-    shell_.open(view_.window(), "open", folder + kManualName, "", folder, Shell::Show::maximized);
+    shell_.open(view_.window(), "open", folder + manualName_, "", folder, Shell::Show::maximized);
 }
 
 void MainForm::lblURLClick() {

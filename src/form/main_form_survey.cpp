@@ -31,7 +31,7 @@ void MainForm::lsbHandlesClick() {
     const auto owner = windows_.ownerOf(window);
     if (!className || !owner) return;
     const std::string target = bufferText(*className, Windows::kClassChars);
-    model.setText(Ctl::lblHandle, handleInformation(window, target, *owner));
+    model.setText(Ctl::lblHandle, handleInformation(window, target, *owner, windows_.terms()));
     setTargetClass(target);
     // The picked window's title, ready to be made the title pattern on the Match page.
     model.setText(Ctl::txtTitle, items[static_cast<std::size_t>(index)].text);

@@ -18,7 +18,8 @@ std::string bufferText(std::string_view reply, std::size_t limit);
 std::vector<TopLevelWindow> titledWindows(Windows& windows);
 
 // The four lines of the handle information label: handle, class, process and thread, the numbers in at least
-// eight upper-case hexadecimal digits.
-std::string handleInformation(WindowHandle window, const std::string& className, const WindowOwner& owner);
+// eight upper-case hexadecimal digits, the handle and the thread named in the platform's terms.
+std::string handleInformation(WindowHandle window, const std::string& className, const WindowOwner& owner,
+                              const OwnerTerms& terms = {});
 
 }  // namespace vr

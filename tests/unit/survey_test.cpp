@@ -51,6 +51,9 @@ TEST(HandleInformation, FourLinesWithEightUpperCaseHexDigitsEach) {
     // A handle above 32 bits keeps its upper digits.
     EXPECT_EQ(handleInformation(0x1000000ABull, "x", {1, 2}),
               "HWND: 1000000AB\r\nClass: x\r\nProcess ID: 00000001\r\nThread ID: 00000002");
+    // A platform without a thread per window names the handle and the owner in its own terms.
+    EXPECT_EQ(handleInformation(0x1200007, "xterm", {4242, 0x1200000}, {"Window", "X client"}),
+              "Window: 01200007\r\nClass: xterm\r\nProcess ID: 00001092\r\nX client: 01200000");
 }
 
 // ---- The Advanced page
