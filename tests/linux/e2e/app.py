@@ -1,0 +1,247 @@
+"""A running copy of the program in a fresh folder of its own, and the helper windows it is to find."""
+import configparser
+import glob
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+import desktop
+import ui
+from desktop import wait_for
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.abspath(os.path.join(HERE, "..", "..", ".."))
+BUILD = os.path.join(ROOT, "build", "linux")
+TEMP_PREFIX = "vigilamp-e2e-"
+
+# Settings that keep the copy out of the user's session start-up unless a case is about that.
+NO_AUTOSTART = "[Status]\nStartWithWindows=0\n"
+
+
+def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000):
+    """Watches cls (empty: any class) with a one-second delay, the scan and flash intervals given, the lights of
+    pattern (Caps, Num, Scroll as 0/1) and the Actions and Match lines given."""
+    caps, num, scr = pattern
+    return (NO_AUTOSTART + "[Timers]\nDelayValue=1000\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n"
+            "[FlashingPat]\nCaps=%s\nNum=%s\nScr=%s\n[Actions]\n%s[Advanced]\nHandlename=%s\n[Match]\n%s"
+            % (scan, flash, caps, num, scr, actions, cls, match))
+
+
+class App:
+    """Copies the executable (with the sound and the manual beside it) into a new temporary folder, writes the
+    settings file when given, and starts it with the accessibility bridge on. HOME and XDG_CONFIG_HOME point
+    into the folder, so nothing of the user's is read or written."""
+
+    def __init__(self, ini=None, folder_tail=""):
+        self.folder = tempfile.mkdtemp(prefix=TEMP_PREFIX, suffix=folder_tail)
+        self.exe = os.path.join(self.folder, "vigilamp")
+        shutil.copy2(os.path.join(BUILD, "vigilamp"), self.exe)
+        for extra in ["vigilampairraid.mp3"] + [os.path.basename(p) for p in glob.glob(os.path.join(BUILD, "*"))
+                                               if p.lower().endswith((".pdf", ".html", ".htm", ".chm"))]:
+            if os.path.exists(os.path.join(BUILD, extra)):
+                shutil.copy2(os.path.join(BUILD, extra), self.folder)
+        self.ini_path = os.path.join(self.folder, "vigilamp.ini")
+        if ini is not None:
+            with open(self.ini_path, "w") as f:
+                f.write(ini)
+        self.config_home = os.path.join(self.folder, "config")
+        os.makedirs(self.config_home)
+        # No sound card on a build machine: the player plays into a null sink.
+        with open(os.path.join(self.folder, ".asoundrc"), "w") as f:
+            f.write("pcm.!default {\n  type null\n}\nctl.!default {\n  type hw\n  card 0\n}\n")
+        env = dict(os.environ, HOME=self.folder, XDG_CONFIG_HOME=self.config_home,
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1")
+        self.log_path = os.path.join(self.folder, "vigilamp.log")
+        self.log = open(self.log_path, "w")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.pid = self.process.pid
+        self.screen = desktop.Screen()
+        self.node = wait_for(lambda: ui.application(self.pid), 10, 0.1)
+
+    # --- the process
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, seconds=5.0):
+        try:
+            self.process.wait(timeout=seconds)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path, errors="replace") as f:
+            return f.read()
+
+    def close(self):
+        """Ends the copy if it still runs (SIGTERM, then SIGKILL) and removes its folder."""
+        if self.running():
+            self.process.send_signal(signal.SIGTERM)
+            if not self.wait_exit(3):
+                self.process.kill()
+                self.wait_exit(3)
+        self.log.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    # --- the settings file
+
+    def ini(self, section, key):
+        """A key of the settings file as the program would read it; None when it is not there."""
+        if not os.path.exists(self.ini_path):
+            return None
+        parser = configparser.RawConfigParser(strict=False)
+        parser.optionxform = str
+        parser.read(self.ini_path)
+        return parser.get(section, key, fallback=None)
+
+    # --- the windows
+
+    def application(self):
+        if self.node is None:
+            self.node = ui.application(self.pid)
+        return self.node
+
+    def frame(self):
+        return ui.find(self.application(), "frame", ui.TITLE, depth=1)
+
+    def main_window(self):
+        """The main window's X11 client window (by _NET_WM_PID and title), or None."""
+        for w in self.screen.clients_of(self.pid):
+            if self.screen.name(w) == ui.TITLE:
+                return w
+        return None
+
+    def main_shown(self):
+        w = self.main_window()
+        return w is not None and self.screen.mapped(w) and "_NET_WM_STATE_HIDDEN" not in self.screen.net_state(w)
+
+    def tray_icon(self):
+        """The icon's window docked in the tray, or None."""
+        docked = self.screen.docked("vigilamp")
+        return docked[0] if docked else None
+
+    def click_tray(self, button=1, repeat=1):
+        icon = self.tray_icon()
+        x, y, w, h = self.screen.geometry(icon)
+        desktop.click_at(x + w // 2, y + h // 2, button, repeat)
+
+    def show(self):
+        """Shows the main window as a user does, with a double click on the tray icon."""
+        self.click_tray(1, 2)
+        return wait_for(self.main_shown, 5) and wait_for(lambda: ui.showing(self.frame()) if self.frame() else False,
+                                                          5, 0.1)
+
+    def node_in_frame(self, role, name=None, seconds=5.0):
+        return ui.wait_node(self.frame, role, name, seconds)
+
+    def button(self, name, group=None):
+        """A push button by its text; with group, the one in the group box of that title."""
+        if group is None:
+            return self.node_in_frame("push button", name)
+        panel = self.node_in_frame("panel", group)
+        return ui.find(panel, "push button", name) if panel is not None else None
+
+    def tray_menu_item(self, item):
+        """Right-clicks the tray icon and returns the item of its pop-up menu, once it shows."""
+        self.click_tray(3)
+        def look():
+            for n in ui.children(self.application()):
+                if ui.role(n) in ("popup menu", "menu", "window") and ui.showing(n):
+                    hit = ui.find(n, "menu item", item)
+                    if hit is not None:
+                        return hit
+            return None
+        return wait_for(look, 5, 0.1)
+
+    def status(self):
+        """The status line's text ("Vigilamp is idle." ...), or None when it cannot be read."""
+        labels = ui.find_all(self.frame(), lambda n: ui.role(n) == "label" and ui.name(n).startswith("Vigilamp is"))
+        return ui.name(labels[0]) if labels else None
+
+    def menu_item(self, menu, item):
+        """An item of a menu of the menu bar."""
+        bar = ui.find(self.frame(), "menu bar")
+        m = ui.find(bar, "menu", menu) if bar is not None else None
+        return ui.find(m, "menu item", item) if m is not None else None
+
+    def choose(self, menu, item, wait=True):
+        node = wait_for(lambda: self.menu_item(menu, item), 5, 0.1)
+        if node is None:
+            return False
+        ui.press(node, wait)
+        return True
+
+    def box(self, caption, seconds=5.0):
+        """A message box of the program with that caption, once it shows, or None."""
+        def look():
+            for n in ui.children(self.application()):
+                if ui.role(n) in ("dialog", "alert", "frame", "window") and ui.name(n) == caption and ui.showing(n):
+                    return n
+            return None
+        return wait_for(look, seconds, 0.1)
+
+    def box_text(self, box):
+        labels = ui.find_all(box, lambda n: ui.role(n) == "label" and ui.name(n))
+        return " | ".join(ui.name(n) for n in labels)
+
+    def answer(self, box, button):
+        node = ui.find(box, "push button", button)
+        if node is None:
+            return False
+        ui.press(node, wait=False)
+        return True
+
+
+class Helper:
+    """A window of a chosen class in a helper process (helper_window.py), and what it reported."""
+
+    def __init__(self, cls, title="Conversation", instance=None, options=()):
+        fd, self.report_path = tempfile.mkstemp(prefix=TEMP_PREFIX + "helper-")
+        os.close(fd)
+        self.process = subprocess.Popen([sys.executable, os.path.join(HERE, "helper_window.py"), self.report_path,
+                                         instance or cls.lower(), cls, title, *map(str, options)])
+        self.window_id = None
+        line = wait_for(lambda: next((l for l in self.reports() if l.startswith("mapped ")), None), 10)
+        if line:
+            self.window_id = int(line.split()[1])
+        self.mapped_at = time.monotonic()
+
+    def reports(self):
+        try:
+            with open(self.report_path) as f:
+                return f.read().split("\n")
+        except FileNotFoundError:
+            return []
+
+    def reported(self, what, seconds=0.0):
+        """Whether the helper reported what (waiting up to seconds)."""
+        return bool(wait_for(lambda: what in self.reports(), seconds))
+
+    def running(self):
+        return self.process.poll() is None
+
+    def close(self):
+        if self.running():
+            self.process.kill()
+        self.process.wait()
+        os.unlink(self.report_path)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()

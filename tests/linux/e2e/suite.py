@@ -1,0 +1,22 @@
+"""The cases' registry and their checks: a case is a function marked @case; check records one finding."""
+
+
+class Case:
+    all = []
+    current = None  # the case running now
+
+    def __init__(self, fn):
+        self.fn, self.name, self.failures, self.start = fn, fn.__name__, [], 0.0
+        Case.all.append(self)
+
+
+case = Case
+
+
+def check(ok, what, detail=""):
+    """Records one check of the running case; prints it indented, with the detail when it failed."""
+    print("  %s %s%s" % ("ok  " if ok else "FAIL", what, (" -- %s" % (detail,)) if detail != "" and not ok else ""),
+          flush=True)
+    if not ok:
+        Case.current.failures.append(what + ((" (%s)" % (detail,)) if detail != "" else ""))
+    return bool(ok)
