@@ -13,7 +13,7 @@ namespace {
 
 using namespace about;
 
-QRect rect(const Box& b) { return {b.x, b.y, b.w, b.h}; }
+QRect boxRect(const Box& b) { return {b.x, b.y, b.w, b.h}; }
 
 QFont textFont(TextFont which) {
     QFont f(which == Arial8 ? "Arial" : "Times New Roman");
@@ -35,9 +35,9 @@ AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner, Qt::Tool) {
     titleFont.setPointSize(12);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    title->setGeometry(rect(kTitleBox));
+    title->setGeometry(boxRect(kTitleBox));
     auto* close = new QPushButton("Close", this);
-    close->setGeometry(rect(kCloseBox));
+    close->setGeometry(boxRect(kCloseBox));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
@@ -59,10 +59,10 @@ void AboutWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // Back to front: the text lies over the logo, which is drawn at its own size and cut off at its box.
     painter.save();
-    painter.setClipRect(rect(kLogoBox));
+    painter.setClipRect(boxRect(kLogoBox));
     painter.drawPixmap(kLogoBox.x, kLogoBox.y, logo_);
     painter.restore();
-    const QRect box = rect(kTextBox);
+    const QRect box = boxRect(kTextBox);
     painter.setClipRect(box);
     painter.setPen(palette().color(QPalette::WindowText));
     int y = box.top();
