@@ -55,8 +55,9 @@ if [ ! -s "$E2E_DIR/display" ]; then
   exit 1
 fi
 export DISPLAY=:$(head -1 "$E2E_DIR/display")
-export XDG_RUNTIME_DIR=$E2E_DIR/run HOME=$E2E_DIR XDG_CONFIG_HOME=$E2E_DIR/config
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+# The copies' folders go under the run's own folder: what the driver finds there as leftover is this run's.
+export XDG_RUNTIME_DIR=$E2E_DIR/run HOME=$E2E_DIR XDG_CONFIG_HOME=$E2E_DIR/config TMPDIR=$E2E_DIR/tmp
+mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER
 
 setsid dbus-run-session -- "$0" --inside-session "$filter" > >(tee "$log") 2> >(grep -v 'Failed to set fd limit' >&2) &

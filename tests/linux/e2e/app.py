@@ -19,6 +19,8 @@ BUILD = os.path.join(ROOT, "build", "linux")
 TEMP_PREFIX = "vigilamp-e2e-"
 
 # Settings that keep the copy out of the user's session start-up unless a case is about that.
+STARTED = []  # every process the cases started, copies and helpers: none may outlive the suite
+
 NO_AUTOSTART = "[Status]\nStartWithWindows=0\n"
 
 
@@ -60,6 +62,7 @@ class App:
         self.started = time.monotonic()
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
+        STARTED.append(self.process)
         self.pid = self.process.pid
         self.screen = desktop.Screen()
         self.node = wait_for(lambda: ui.application(self.pid), 10, 0.1)
@@ -155,17 +158,35 @@ class App:
         panel = self.node_in_frame("panel", group)
         return ui.find(panel, "push button", name) if panel is not None else None
 
-    def tray_menu_item(self, item):
-        """Right-clicks the tray icon and returns the item of its pop-up menu, once it shows."""
+    def tray_menu(self):
+        """Right-clicks the tray icon; returns the pop-up menu's X11 window once it is mapped, or None. (The
+        accessibility bus does not list a menu without a parent window, so it is worked with the keyboard.)"""
+        before = {w.id for w in self.popups()}
         self.click_tray(3)
-        def look():
-            for n in ui.children(self.application()):
-                if ui.role(n) in ("popup menu", "menu", "window") and ui.showing(n):
-                    hit = ui.find(n, "menu item", item)
-                    if hit is not None:
-                        return hit
-            return None
-        return wait_for(look, 5, 0.1)
+        return wait_for(lambda: next((w for w in self.popups() if w.id not in before), None), 5, 0.05)
+
+    def popups(self):
+        """The program's mapped override-redirect windows (menus) on the root."""
+        found = []
+        for w in self.screen.root.query_tree().children:
+            try:
+                if (w.get_attributes().override_redirect and self.screen.mapped(w)
+                        and (self.screen.wm_class(w) or ("",))[0] == "vigilamp"):
+                    found.append(w)
+            except Exception:
+                continue
+        return found
+
+    def tray_choose(self, steps):
+        """Picks the tray menu's item that many steps down (separators skipped: Show 1, Execute 2, Reset 3,
+        Disable 4, Exit 5) with the arrow keys and Return; True once the menu has closed."""
+        menu = self.tray_menu()
+        if menu is None:
+            return False
+        for _ in range(steps):
+            desktop.xdotool("key", "Down")
+        desktop.xdotool("key", "Return")
+        return bool(wait_for(lambda: not self.screen.mapped(menu), 3))
 
     def status(self):
         """The status line's text ("Vigilamp is idle." ...), or None when it cannot be read."""
@@ -175,7 +196,7 @@ class App:
     def menu_item(self, menu, item):
         """An item of a menu of the menu bar."""
         bar = ui.find(self.frame(), "menu bar")
-        m = ui.find(bar, "menu", menu) if bar is not None else None
+        m = ui.find(bar, "menu item", menu, depth=1) if bar is not None else None
         return ui.find(m, "menu item", item) if m is not None else None
 
     def choose(self, menu, item, wait=True):
@@ -214,6 +235,7 @@ class Helper:
         os.close(fd)
         self.process = subprocess.Popen([sys.executable, os.path.join(HERE, "helper_window.py"), self.report_path,
                                          instance or cls.lower(), cls, title, *map(str, options)])
+        STARTED.append(self.process)
         self.window_id = None
         line = wait_for(lambda: next((l for l in self.reports() if l.startswith("mapped ")), None), 10)
         if line:

@@ -206,5 +206,6 @@ def xdotool(*args):
 
 
 def click_at(x, y, button=1, repeat=1):
-    xdotool("mousemove", "--sync", x, y)
+    # (--sync would wait forever when the pointer is already there.)
+    xdotool("mousemove", x, y)
     xdotool("click", "--repeat", repeat, "--delay", 80, button)

@@ -4,7 +4,6 @@ Usage: /usr/bin/python3 driver.py [name-filter]"""
 import glob
 import os
 import signal
-import subprocess
 import sys
 import tempfile
 import threading
@@ -12,8 +11,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import app  # noqa: E402
 import desktop  # noqa: E402
-from suite import Case, check  # noqa: E402
+from suite import Abort, Case, check  # noqa: E402
 
 CASE_DEADLINE = 90  # seconds: a case still running then has hung
 
@@ -28,15 +28,9 @@ def _watchdog():
 
 
 def leftovers():
-    """What a case may leave behind: a copy's folder, a running copy, a helper window, a light on."""
-    found = []
-    for p in glob.glob(os.path.join(tempfile.gettempdir(), "vigilamp-e2e-*")):
-        found.append("folder " + p)
-    ps = subprocess.run(["ps", "-eo", "pid=,args="], capture_output=True, text=True).stdout.splitlines()
-    for line in ps:
-        args = line.split(None, 1)[1] if len(line.split(None, 1)) > 1 else ""
-        if args.startswith(tempfile.gettempdir() + "/vigilamp-e2e-") or "helper_window.py" in args:
-            found.append("process " + line.strip())
+    """What the cases may leave behind: a copy's folder, a running copy or helper, a light on."""
+    found = ["folder " + p for p in glob.glob(os.path.join(tempfile.gettempdir(), app.TEMP_PREFIX + "*"))]
+    found += ["process %d %s" % (p.pid, p.args) for p in app.STARTED if p.poll() is None]
     if desktop.lights() != "000":
         found.append("lights " + desktop.lights())
     return found
@@ -59,6 +53,8 @@ def main(argv):
         Case.current = c
         try:
             c.fn()
+        except Abort:
+            pass  # already reported
         except Exception as e:  # a case that broke is a failed case, with what broke it
             import traceback
             traceback.print_exc()
@@ -72,7 +68,8 @@ def main(argv):
         took = time.monotonic() - c.start
         if c.failures:
             failed += 1
-            print("FAIL %s: %s (%.1f s)" % (c.name, "; ".join(c.failures), took), flush=True)
+            why = "; ".join(c.failures[:3]) + (" and %d more" % (len(c.failures) - 3) if len(c.failures) > 3 else "")
+            print("FAIL %s: %s (%.1f s)" % (c.name, why, took), flush=True)
         else:
             passed += 1
             print("ok %s (%.1f s)" % (c.name, took), flush=True)

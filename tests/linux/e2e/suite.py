@@ -20,3 +20,14 @@ def check(ok, what, detail=""):
     if not ok:
         Case.current.failures.append(what + ((" (%s)" % (detail,)) if detail != "" else ""))
     return bool(ok)
+
+
+class Abort(Exception):
+    """Ends the running case early: what follows needs what just failed."""
+
+
+def require(ok, what, detail=""):
+    """A check the rest of the case stands on: when it fails the case ends here."""
+    if not check(ok, what, detail):
+        raise Abort(what)
+    return ok

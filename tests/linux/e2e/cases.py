@@ -1,0 +1,279 @@
+"""The cases: each starts the real program once or a few times and proves a group of related things from outside,
+through the tray, the accessibility bus, the X11 windows and the keyboard's lock lights."""
+import os
+import time
+
+import desktop
+import ui
+from app import App, Helper, NO_AUTOSTART, ini_watching
+from desktop import wait_for
+from suite import case, check, require
+
+IDLE, ACTIVE = "Vigilamp is idle.", "Vigilamp is active!"
+TRAY_EXIT = 5  # steps down the tray menu: Show, Execute, Reset, Disable, Exit
+EXIT_QUESTION = "Are you sure you wish to close Vigilamp?"
+
+
+def flashing(samples, pattern, interval):
+    """Whether the lights in samples flash pattern ("101": Caps and Scroll) together at about interval seconds,
+    the others staying off; returns (bool, a description for a failure)."""
+    seen = {s for _, s in samples}
+    on_runs, off_runs = desktop.runs(samples, pattern.index("1"))
+    lengths = on_runs + off_runs
+    ok = (seen == {pattern, "000"} and len(on_runs) >= 1 and len(off_runs) >= 1
+          and all(0.6 * interval <= l <= 1.5 * interval for l in lengths))
+    return ok, "states %s, on %s, off %s" % (sorted(seen), ["%.2f" % l for l in on_runs],
+                                            ["%.2f" % l for l in off_runs])
+
+
+def status_is(app, text, seconds=3.0):
+    return wait_for(lambda: app.status() == text, seconds, 0.1)
+
+
+def execute(app):
+    """The Execute button of the Status page, pressed."""
+    button = app.button("Execute")
+    require(button is not None, "the Execute button is there", ui.dump(app.application(), depth=3))
+    ui.press(button)
+    return True
+
+
+def disable(app):
+    button = app.button("Disable")
+    require(button is not None, "the Disable button is there")
+    ui.press(button)
+
+
+@case
+def start_hidden_in_the_tray_and_show_and_hide_from_it():
+    with App() as app:  # no settings file at all
+        icon = wait_for(app.tray_icon, 10, 0.1)
+        check(icon is not None, "the tray icon docks in the tray's panel",
+              "tray: " + str([app.screen.wm_class(w) for w in app.screen.tree(app.screen.trayer_panel())]))
+        time.sleep(0.5)
+        shown = [app.screen.name(w) for w in app.screen.clients_of(app.pid) if app.screen.mapped(w)]
+        check(not shown, "no window of the program is mapped at start-up", shown)
+        check(app.running(), "the program runs without a settings file", app.output()[-500:])
+        check(not os.path.exists(app.ini_path), "and start-up creates none")
+        if icon is None:
+            return
+        app.click_tray(1, 2)
+        check(wait_for(app.main_shown, 5), "a double click on the icon shows the main window \"Vigilamp Rizu!\"")
+        frame = wait_for(app.frame, 5, 0.1)
+        check(frame is not None and ui.showing(frame), "the accessibility bus shows its frame",
+              ui.dump(app.application(), depth=2) if app.application() else "no application on the bus")
+        check(status_is(app, IDLE), "its status line reads idle", app.status())
+        check(app.choose("Vigilamp", "Hide"), "the menu Vigilamp has Hide")
+        check(wait_for(lambda: not app.main_shown(), 5), "Vigilamp > Hide hides the window")
+        check(app.show(), "the double click shows it again")
+        desktop.xdotool("windowminimize", app.main_window().id)
+        check(wait_for(lambda: not app.main_shown(), 5), "minimised, it goes away into the tray")
+        check(app.show(), "and the double click brings it back")
+        check(app.running() and status_is(app, IDLE), "showing and hiding started nothing", app.status())
+
+
+@case
+def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
+    with Helper("VigilampWatched", "Conversation") as helper, \
+            App(ini_watching("VigilampWatched", pattern="101")) as app:
+        check(app.show(), "the main window shows")
+        check(status_is(app, IDLE), "idle before Execute", app.status())
+        start = time.monotonic()
+        if not execute(app):
+            return
+        check(status_is(app, ACTIVE), "Execute: the status line reads active", app.status())
+        # A one-second delay, then a one-second scan finds the window: nothing may light before.
+        early = desktop.sample_lights(1.7 - (time.monotonic() - start))
+        check(all(s == "000" for _, s in early), "no light before delay + scan interval",
+              [s for _, s in early if s != "000"][:3])
+        first = wait_for(lambda: desktop.lights() != "000", 5, 0.02)
+        check(first, "the alert lights the pattern", "%.1f s after Execute" % (time.monotonic() - start))
+        check(desktop.xset_lights() in ("101", "000"), "xset q reads the same lights", desktop.xset_lights())
+        ok, why = flashing(desktop.sample_lights(4.5), "101", 1.0)
+        check(ok, "Caps and Scroll Lock flash together every second, Num Lock stays off", why)
+        check(helper.running() and "iconic" not in helper.reports() and "delete" not in helper.reports(),
+              "the window is left alone (Nothing)", helper.reports())
+        disable(app)
+        check(wait_for(lambda: desktop.lights() == "000", 2), "Disable puts the lights off", desktop.lights())
+        later = desktop.sample_lights(2.5)
+        check(all(s == "000" for _, s in later), "and they stay off", sorted({s for _, s in later}))
+        check(status_is(app, IDLE), "the status line reads idle again", app.status())
+
+
+@case
+def a_title_pattern_alerts_once_the_title_fits_and_not_before():
+    # Any class (none picked) with the pattern on: only the title decides. The helper's title gains its
+    # count 4.5 s after it is mapped, after the first two scans.
+    with App(ini_watching("", pattern="010", match="Title=(*)*\nTitleEnable=1\n")) as app, \
+            Helper("VigilampTitled", "Inbox", options=["--retitle", 4.5, "(1) Inbox"]) as helper:
+        if not execute(app):
+            return
+        executed = time.monotonic()
+        seen = set()
+
+        def retitled():
+            seen.add(desktop.lights())
+            return "title (1) Inbox" in helper.reports()
+
+        check(wait_for(retitled, 8, 0.05) and time.monotonic() - executed > 3.2,
+              "the helper keeps the title \"Inbox\" past delay and two scans",
+              "%.1f s" % (time.monotonic() - executed))
+        check(seen == {"000"}, "scans while the title is \"Inbox\" raise no alert", sorted(seen))
+        at = time.monotonic()
+        check(wait_for(lambda: desktop.light("Num Lock"), 4, 0.02), "\"(1) Inbox\" fits \"(*)*\": Num Lock flashes",
+              "%.1f s after the title changed" % (time.monotonic() - at))
+        disable(app)
+        check(wait_for(lambda: desktop.lights() == "000", 2), "Disable puts it off")
+
+
+@case
+def the_found_window_is_minimised_or_closed_and_a_hung_one_blocks_nothing():
+    with Helper("VigilampActionMinimise") as helper, \
+            App(ini_watching("VigilampActionMinimise", pattern="001", actions="Minimise=1\n")) as app:
+        execute(app)
+        check(wait_for(lambda: desktop.light("Scroll Lock"), 6, 0.02), "Minimise: the alert flashes Scroll Lock")
+        check(helper.reported("iconic", 3) or helper.reported("hidden"), "the window is minimised (iconic)",
+              helper.reports())
+        check(helper.running() and "delete" not in helper.reports(), "and not closed")
+        disable(app)
+    with Helper("VigilampActionClose") as helper, \
+            App(ini_watching("VigilampActionClose", pattern="001", actions="Close=1\nMinimise=0\n")) as app:
+        execute(app)
+        check(wait_for(lambda: desktop.light("Scroll Lock"), 6, 0.02), "Close: the alert flashes Scroll Lock")
+        check(helper.reported("delete", 3), "the window is asked to close (WM_DELETE_WINDOW)", helper.reports())
+        check(wait_for(lambda: not helper.running(), 3), "and closes")
+        disable(app)
+    # A window that never reads its events again: closing it cannot be answered, and nothing may wait for that.
+    with Helper("VigilampActionHung", "Hung", options=["--hang"]) as helper, \
+            App(ini_watching("VigilampActionHung", pattern="001", actions="Close=1\nMinimise=0\n")) as app:
+        check(helper.window_id is not None, "the hung helper's window is mapped")
+        execute(app)
+        check(wait_for(lambda: desktop.light("Scroll Lock"), 6, 0.02), "a hung window that fits raises the alert")
+        ok, why = flashing(desktop.sample_lights(3.5), "001", 1.0)
+        check(ok, "and the lights go on flashing", why)
+        asked = time.monotonic()
+        status = app.status()
+        check(status == ACTIVE and time.monotonic() - asked < 1.0, "the program answers at once while it flashes",
+              "%r in %.2f s" % (status, time.monotonic() - asked))
+        disable(app)
+        check(status_is(app, IDLE, 2), "Disable is obeyed", app.status())
+        check(wait_for(lambda: desktop.lights() == "000", 2), "with the light off")
+
+
+@case
+def a_window_asking_for_attention_alerts_at_once_only_when_it_fits_and_only_while_watching():
+    # The scan comes only a minute after the delay: an alert within seconds is the attention, not the scan.
+    ini = ini_watching("VigilampAttention", pattern="010", scan=60000, match="Attention=1\n")
+    num = lambda: desktop.light("Num Lock")  # noqa: E731
+    with App(ini) as app:
+        with Helper("VigilampAttention", "Idle", options=["--urgent", 1]) as fits:
+            fits.reported("urgent", 5)
+            check(not wait_for(num, 2), "idle: a window that fits asks for attention, no alert")
+        execute(app)
+        time.sleep(1.2)  # past the delay: scanning
+        # The window that asks must not have the focus: the window manager marks only unfocused windows.
+        with Helper("VigilampAttention", "Urgent", options=["--urgent", 1.5]) as fits, \
+                Helper("VigilampOther", "Other", options=["--urgent", 0.5, "--demand", 0.5]) as other:
+            check(other.reported("demands", 3) and not wait_for(num, 1.5),
+                  "scanning: a window that does not fit asks for attention, no alert")
+            fits.reported("urgent", 3)
+            at = time.monotonic()
+            check(wait_for(num, 2, 0.02), "a window that fits sets its urgency hint: the alert comes at once",
+                  "%.1f s" % (time.monotonic() - at))
+        disable(app)
+        check(wait_for(lambda: not num(), 2), "Disable puts it off")
+        execute(app)
+        time.sleep(1.2)
+        with Helper("VigilampAttention", "Demands", options=["--demand", 1.5]) as fits, \
+                Helper("VigilampOther", "Focus taker"):
+            check(fits.reported("attention state", 3), "the window manager marks the window demanding attention",
+                  fits.reports())
+            at = time.monotonic()
+            check(wait_for(num, 2, 0.02), "_NET_WM_STATE_DEMANDS_ATTENTION: the alert comes at once",
+                  "%.1f s" % (time.monotonic() - at))
+        disable(app)
+
+
+def exit_answered(app, box, answer):
+    check(box is not None and app.box_text(box).find(EXIT_QUESTION) >= 0, "Exit asks \"%s\"" % EXIT_QUESTION,
+          app.box_text(box) if box is not None else "no Confirm box: " + ui.dump(app.application(), depth=2))
+    return box is not None and app.answer(box, answer)
+
+
+@case
+def exit_with_yes_ends_the_program_with_the_lights_off():
+    with Helper("VigilampWayOut", "Way out"):
+        with App(ini_watching("VigilampWayOut", pattern="111")) as app:
+            execute(app)
+            check(wait_for(lambda: desktop.lights() == "111", 6, 0.02), "the alert flashes all three lights")
+            app.show()
+            app.choose("Vigilamp", "Exit", wait=False)
+            if exit_answered(app, app.box("Confirm"), "No"):
+                check(not app.wait_exit(1.5), "No keeps the program running")
+                ok, why = flashing(desktop.sample_lights(2.5), "111", 1.0)
+                check(ok, "and flashing", why)
+            app.choose("Vigilamp", "Exit", wait=False)
+            if exit_answered(app, app.box("Confirm"), "Yes"):
+                check(app.wait_exit(5), "Vigilamp > Exit, Yes, ends the program", app.output()[-300:])
+                check(app.process.returncode == 0, "normally", app.process.returncode)
+            check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
+            later = desktop.sample_lights(1.5)
+            check(all(s == "000" for _, s in later), "and they stay off", sorted({s for _, s in later}))
+        with App(ini_watching("VigilampWayOut", pattern="111")) as app:
+            wait_for(app.tray_icon, 10, 0.1)
+            execute(app)
+            check(wait_for(lambda: desktop.lights() == "111", 6, 0.02), "flashing again in a second copy")
+            check(app.tray_choose(TRAY_EXIT), "Exit from the tray icon's menu")
+            if exit_answered(app, app.box("Confirm"), "Yes"):
+                check(app.wait_exit(5), "Exit from the tray menu, Yes, ends the program")
+            check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
+            check(wait_for(lambda: app.tray_icon() is None, 2), "and the icon leaves the tray")
+
+
+@case
+def start_at_login_and_the_set_buttons_write_beside_the_executable():
+    # In a folder whose name has a space: the autostart entry must quote the path.
+    with App(folder_tail=" Rizu") as app:
+        entry = os.path.join(app.config_home, "autostart", "vigilamp.desktop")
+
+        def exec_line():
+            try:
+                with open(entry) as f:
+                    return next((l.strip() for l in f if l.startswith("Exec=")), "<no Exec line>")
+            except FileNotFoundError:
+                return None
+
+        check(app.show(), "the main window shows")
+        box = app.node_in_frame("check box", "Start at login")
+        check(box is not None and ui.checked(box), "no settings file: \"Start at login\" is ticked",
+              ui.dump(app.frame()) if box is None else "")
+        if box is None:
+            return
+        quoted = '"%s"' % app.exe
+        check(wait_for(lambda: exec_line() is not None, 3), "and the autostart entry is written at start-up",
+              entry)
+        check(exec_line() in ("Exec=" + quoted, "Exec=" + quoted.replace(" ", "\\s")),
+              "its Exec line starts the copy by its path, quoted", exec_line())
+        ui.press(box)
+        check(wait_for(lambda: exec_line() is None, 3), "unticking removes the entry")
+        check(wait_for(lambda: app.ini("Status", "StartWithWindows") == "0", 2), "and stores StartWithWindows=0",
+              app.ini("Status", "StartWithWindows"))
+        ui.press(box)
+        check(wait_for(lambda: exec_line() is not None, 3), "ticking writes it again")
+        check(wait_for(lambda: app.ini("Status", "StartWithWindows") == "1", 2), "and stores StartWithWindows=1")
+
+        app.choose("Vigilamp", "Timers")
+        panel = app.node_in_frame("panel", "Scanning Intervals")
+        check(panel is not None and ui.showing(panel), "Vigilamp > Timers shows the page")
+        spin = ui.find(panel, "text") if panel is not None else None
+        if not check(spin is not None, "with the scan interval's box", ui.dump(panel) if panel else ""):
+            return
+        ui.type_into(spin, "3000")
+        check(wait_for(lambda: ui.text_of(spin) == "3000", 2), "3000 typed into it", ui.text_of(spin))
+        ui.press(ui.find(panel, "push button", "Set"))
+        check(wait_for(lambda: app.ini("Timers", "ScanInterval") == "3000", 3), "its Set stores ScanInterval=3000",
+              app.ini("Timers", "ScanInterval"))
+        ui.press(box)
+        check(wait_for(lambda: exec_line() is None, 3), "unticked at the end")
+        strays = [f for f in os.listdir(app.config_home) if f != "autostart"]
+        check(not strays, "the settings live beside the executable, none in the configuration folder", strays)
