@@ -79,36 +79,31 @@ void X11Attention::watchClients() {
 
 void X11Attention::processEvents() {
     if (!display_) return;
-    XErrorTrap trap(display_);
     const Atom clientList = XInternAtom(display_, "_NET_CLIENT_LIST", False);
     const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
     const ::Window root = DefaultRootWindow(display_);
-    bool listChanged = false;
-    std::set<XWindow> changed;
-    while (XPending(display_)) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        switch (event.type) {
-            case PropertyNotify:
-                if (event.xproperty.window == root) {
-                    if (event.xproperty.atom == clientList) listChanged = true;
-                } else if (event.xproperty.atom == state || event.xproperty.atom == XA_WM_HINTS) {
+    // Reading the properties (and the trap's own sync) may take further events into Xlib's queue, where the
+    // socket no longer tells of them: go on until the queue stays empty.
+    do {
+        XErrorTrap trap(display_);
+        bool listChanged = false;
+        std::set<XWindow> changed;
+        while (XPending(display_)) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == PropertyNotify && event.xproperty.window == root) {
+                listChanged = listChanged || event.xproperty.atom == clientList;
+            } else if (event.type == PropertyNotify) {
+                if (event.xproperty.atom == state || event.xproperty.atom == XA_WM_HINTS)
                     changed.insert(event.xproperty.window);
-                }
-                break;
-            case CreateNotify:
-            case DestroyNotify:
-            case ReparentNotify:
+            } else if (event.type == CreateNotify || event.type == DestroyNotify || event.type == ReparentNotify) {
                 listChanged = true;
-                break;
-            default:
-                break;
+            }
         }
-    }
-    // Each window is looked at once, as it is now, however many changes came in since the last time.
-    if (listChanged) watchClients();
-    for (const XWindow window : changed) look(window);
-    XFlush(display_);
+        // Each window is looked at once, as it is now, however many changes came in since the last time.
+        if (listChanged) watchClients();
+        for (const XWindow window : changed) look(window);
+    } while (XPending(display_));
 }
 
 }  // namespace vr::lx

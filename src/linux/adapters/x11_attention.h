@@ -16,7 +16,8 @@ namespace vr::lx {
 
 // Watches the clients' properties on a connection of its own, so that its events are nobody else's: the caller
 // opens that display, hands it over before any other use of it, and closes it after this object is gone. The
-// owner's event loop watches fd() and calls processEvents() whenever it is readable. A null display reports
+// owner's event loop watches fd() and calls processEvents() whenever it is readable, and once after setting
+// onAttention (the constructor's requests may already have queued events the socket no longer tells of). A null display reports
 // nothing and says why in unavailable().
 class X11Attention final : public Attention {
 public:
