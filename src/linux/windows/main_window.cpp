@@ -59,6 +59,9 @@ QString withMnemonic(const char* text) { return '&' + QString::fromUtf8(text); }
 }  // namespace
 
 MainWindow::MainWindow(Model& model) : model_(model) {
+    // A window of one size: a caption with the minimise and close boxes only.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(kTitle);
     QMenu* current = nullptr;
     for (const MenuRow& row : menuBarTable()) {
