@@ -68,7 +68,7 @@ session_alive() { kill -0 -- -"$session" 2>/dev/null; }
 # Nothing of the run stays behind: the session's processes end with it.
 for _ in $(seq 40); do session_alive || break; sleep 0.05; done
 if session_alive; then
-  echo "LEFTOVER: $(pgrep -g "$session" -a | tr '\n' ';')" | tee -a "$log"
+  { echo "LEFTOVER: $(pgrep -g "$session" -a | tr '\n' ';')"; echo "0 passed, 1 failed"; } | tee -a "$log"
   rc=1
 fi
 sleep 0.1  # tee has written the log

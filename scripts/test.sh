@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test after a build: the native unit tests, a short fuzzing run, the end-to-end suite under
-# Wine + Xvfb, then the packages made and installed under Wine.
+# Wine + Xvfb, the Linux program's end-to-end suite under Xvfb, then the packages made and installed under Wine.
 # Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +20,11 @@ rm -f build/e2e-*.log
 scripts/e2e.sh
 e2e=$?
 
+echo "== Linux end-to-end tests"
+rm -f build/e2e-linux.log
+scripts/e2e-linux.sh
+e2e_linux=$?
+
 echo "== packages (make dist, installed and uninstalled under Wine)"
 rm -f build/dist-check.log
 if scripts/dist.sh; then
@@ -35,7 +40,7 @@ e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
 echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; dist: $(sum 1 build/dist-check.log) checks passed, $(sum 3 build/dist-check.log) failed; $((SECONDS - start)) s"
 logs=("${e2e_logs[@]}" build/dist-check.log)
-if [ $unit = 0 ] && [ $e2e = 0 ] && [ $fuzz = 0 ] && [ $dist = 0 ]; then
+if [ $unit = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $dist = 0 ]; then
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
