@@ -189,9 +189,14 @@ bool replaceFile(const std::string& path, const std::string& contents) {
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "-" +
-                               std::to_string(serial++) + ".tmp"))
-                        .string();
+        std::string name = ".";  // hidden, and named after the file it becomes
+        name += target.filename().string();
+        name += '.';
+        name += std::to_string(::getpid());
+        name += '-';
+        name += std::to_string(serial++);
+        name += ".tmp";
+        temporary = (folder / name).string();
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return false;
     }
