@@ -3,10 +3,11 @@
 # and the check of the packages (`make dist`).
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build native i686 x86_64 unit e2e fuzz bench dist test run clean
+.PHONY: help deps build native linux i686 x86_64 unit e2e fuzz bench dist test run run-linux clean
 
 help:
 	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
+	@echo "make run-linux - build and start the native Linux program (on \$$DISPLAY, or a virtual display)"
 	@echo "make test  - install what is missing, build all presets, run unit and end-to-end tests"
 	@echo "make bench - print the benchmark's figures (make fuzz, make dist: fuzzing at length, the packages)"
 
@@ -16,10 +17,13 @@ deps:
 native: deps
 	@cmake --preset native >/dev/null && cmake --build --preset native
 
+linux: deps
+	@cmake --preset linux >/dev/null && cmake --build --preset linux
+
 i686 x86_64: deps
 	@cmake --preset mingw-$@ >/dev/null && cmake --build --preset mingw-$@
 
-build: native i686 x86_64
+build: native linux i686 x86_64
 
 unit: native
 	@ctest --preset native 2>&1 | tail -n 3
@@ -36,7 +40,7 @@ fuzz: deps
 	@scripts/fuzz.sh $${FUZZ_SECONDS:-300}
 
 # The packages under build/dist: per target a portable zip and an installer (tests/dist/check_dist.sh checks them)
-dist: i686 x86_64
+dist: linux i686 x86_64
 	@scripts/dist.sh
 
 test: build
@@ -45,5 +49,8 @@ test: build
 run: x86_64
 	@scripts/run.sh
 
+run-linux: linux
+	@scripts/run-linux.sh
+
 clean:
-	rm -rf build/native build/i686 build/x86_64 build/fuzz build/dist
+	rm -rf build/native build/linux build/i686 build/x86_64 build/fuzz build/dist

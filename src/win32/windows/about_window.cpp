@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/png.h"
+#include "model/about.h"
 #include "win32/windows/win32_util.h"
 #include "win32/windows/window_object.h"
 
@@ -15,29 +16,8 @@ namespace vr::win32 {
 namespace {
 
 constexpr char kAboutClass[] = "TfrmAbout";
-constexpr char kCaption[] = "About Vigilamp Rizu!";
-constexpr int kLeft = 346, kTop = 285, kClientWidth = 673, kClientHeight = 227;
+using namespace about;
 constexpr int kLogoResource = 3;
-constexpr RECT kLogoBox{220, 96, 220 + 453, 96 + 131};  // imgLogo: the picture is clipped to it
-constexpr RECT kTextBox{4, 24, 4 + 569, 24 + 135};      // rtfAbout
-
-// The about text, one paragraph a line, never wrapped. An empty paragraph is a blank line of its font.
-enum TextFont { Times10, Times8, Arial8 };
-struct Paragraph {
-    TextFont font;
-    const char* text;
-};
-constexpr Paragraph kAboutText[] = {
-    {Times10, ""},
-    {Times10, ""},
-    {Times10, "Thank you for downloading and using Vigilamp Rizu! I hope you enjoy it as much as I enjoyed "
-              "writing it."},
-    {Times10, ""},
-    {Times8, "The system icons shown by this program are the property of Microsoft Corporation."},
-    {Times8, "Vigilamp Rizu! and its maker are not affiliated with Microsoft Corporation in any way."},
-    {Times10, ""},
-    {Arial8, ""},
-};
 
 // The logo resource decoded into a bitmap AlphaBlend can draw; nullptr when the picture is refused.
 HBITMAP loadLogo(HINSTANCE instance, SIZE& size) {
@@ -92,7 +72,8 @@ AboutWindow::~AboutWindow() {
 
 void AboutWindow::createControls(HINSTANCE instance) {
     SendMessageA(window_, WM_SETFONT, WPARAM(windowFont_), FALSE);
-    const RECT title = scaled(4, 4, 228, 20), button = scaled(4, 200, 75, 25);
+    const RECT title = scaled(kTitleBox.x, kTitleBox.y, kTitleBox.w, kTitleBox.h),
+               button = scaled(kCloseBox.x, kCloseBox.y, kCloseBox.w, kCloseBox.h);
     HWND label = CreateWindowExA(0, "STATIC", kCaption, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
                                  title.left, title.top, title.right - title.left, title.bottom - title.top, window_,
                                  HMENU(INT_PTR(AboutCtl::lblAbout)), instance, nullptr);
@@ -127,11 +108,10 @@ void AboutWindow::paint(HDC dc) const {
 
 void AboutWindow::paintLogo(HDC dc) const {
     if (!logo_) return;
-    const RECT box = scaled(kLogoBox.left, kLogoBox.top, kLogoBox.right - kLogoBox.left,
-                            kLogoBox.bottom - kLogoBox.top);
+    const RECT box = scaled(kLogoBox.x, kLogoBox.y, kLogoBox.w, kLogoBox.h);
     // Drawn at its own size from its top-left corner; what passes the box is cut off.
-    const int w = std::min<int>(logoSize_.cx, kLogoBox.right - kLogoBox.left);
-    const int h = std::min<int>(logoSize_.cy, kLogoBox.bottom - kLogoBox.top);
+    const int w = std::min<int>(logoSize_.cx, kLogoBox.w);
+    const int h = std::min<int>(logoSize_.cy, kLogoBox.h);
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, logo_);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -141,14 +121,13 @@ void AboutWindow::paintLogo(HDC dc) const {
 }
 
 void AboutWindow::paintText(HDC dc) const {
-    const RECT box = scaled(kTextBox.left, kTextBox.top, kTextBox.right - kTextBox.left,
-                            kTextBox.bottom - kTextBox.top);
+    const RECT box = scaled(kTextBox.x, kTextBox.y, kTextBox.w, kTextBox.h);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     int y = box.top;
-    for (const Paragraph& p : kAboutText) {
+    for (const Paragraph& p : kText) {
         SelectObject(dc, textFonts_[p.font]);
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc, &metrics);

@@ -1,0 +1,49 @@
+#!/bin/sh
+# Runs the X11 adapters' test in a private X server with a window manager, and ends both afterwards.
+# Usage: tests/linux/run_x11_tests.sh [path/to/x11_adapters_test [gtest options...]]
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+test_binary=${1:-$here/build/linux/src/linux/x11_adapters_test}
+[ $# -gt 0 ] && shift
+[ -x "$test_binary" ] || { echo "no test program at $test_binary (build the target x11_adapters_test)" >&2; exit 2; }
+
+# The first display number with neither a socket nor a lock file.
+n=90
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+
+xvfb_pid= openbox_pid=
+cleanup() {
+    [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+tries=0
+until xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && { echo "Xvfb did not start on $DISPLAY" >&2; exit 2; }
+    sleep 0.1
+done
+
+openbox --sm-disable >/dev/null 2>&1 &
+openbox_pid=$!
+# The window manager is ready once it has named its check window on the root.
+tries=0
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    tries=$((tries + 1))
+    [ $tries -gt 100 ] && { echo "openbox did not start on $DISPLAY" >&2; exit 2; }
+    sleep 0.1
+done
+
+"$test_binary" "$@"
+status=$?
+# The test puts every light it lit out again.
+lights=$(xset q | grep -E 'Caps Lock')
+echo "after the test:$lights"
+case $lights in *': on'*) echo "a lock light was left on" >&2; [ $status -eq 0 ] && status=1 ;; esac
+exit $status

@@ -1,0 +1,272 @@
+// The X11 adapters against the X server and window manager $DISPLAY names (tests/linux/run_x11_tests.sh starts
+// a private Xvfb with openbox). The test's windows belong to connections of their own, as other programs' do.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <thread>
+
+// The program's headers before Xlib's, whose macros (Status, None) would rename their words.
+#include "linux/adapters/x11_attention.h"
+#include "linux/adapters/x11_windows.h"
+#include "linux/adapters/xkb_lights.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace vr::lx {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+template <class Done>
+bool eventually(Done done, std::chrono::milliseconds limit = 3s) {
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(10ms))
+        if (done()) return true;
+    return done();
+}
+
+struct Look {
+    Look(std::string instance, std::string className, std::string title, std::string latin1Name = "", long pid = 0)
+        : instance(instance), className(className), title(title), latin1Name(latin1Name), pid(pid) {}
+    std::string instance, className;
+    std::string title;       // _NET_WM_NAME, UTF-8; none when empty
+    std::string latin1Name;  // WM_NAME as STRING; none when empty
+    long pid;                // _NET_WM_PID; none when 0
+};
+
+Atom atom(Display* d, const char* name) { return XInternAtom(d, name, False); }
+
+::Window makeWindow(Display* d, const Look& look) {
+    const ::Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 60, 40, 0, 0, 0);
+    XClassHint hint{const_cast<char*>(look.instance.c_str()), const_cast<char*>(look.className.c_str())};
+    XSetClassHint(d, w, &hint);
+    const auto text = [&](Atom name, Atom type, const std::string& value) {
+        XChangeProperty(d, w, name, type, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(value.data()), int(value.size()));
+    };
+    if (!look.title.empty()) text(atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), look.title);
+    if (!look.latin1Name.empty()) text(XA_WM_NAME, XA_STRING, look.latin1Name);
+    if (look.pid)
+        XChangeProperty(d, w, atom(d, "_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&look.pid), 1);
+    Atom deleteWindow = atom(d, "WM_DELETE_WINDOW");
+    XSetWMProtocols(d, w, &deleteWindow, 1);
+    XMapWindow(d, w);
+    XFlush(d);
+    return w;
+}
+
+bool listed(X11Windows& windows, ::Window w) {
+    const auto all = windows.topLevelWindows();
+    return std::any_of(all.begin(), all.end(), [w](const TopLevelWindow& t) { return t.handle == w; });
+}
+
+class X11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(ours_, nullptr) << "no X display (run tests/linux/run_x11_tests.sh)";
+        ASSERT_NE(app_, nullptr);
+    }
+    void TearDown() override {
+        if (ours_) XCloseDisplay(ours_);
+        if (app_) XCloseDisplay(app_);  // the other program ends, and its windows with it
+    }
+    // A window of the other program, once the window manager lists it.
+    ::Window shown(const Look& look, Display* owner = nullptr) {
+        const ::Window w = makeWindow(owner ? owner : app_, look);
+        EXPECT_TRUE(eventually([&] { return listed(windows_, w); })) << look.className << " never listed";
+        return w;
+    }
+
+    Display* ours_ = XOpenDisplay(nullptr);
+    Display* app_ = XOpenDisplay(nullptr);
+    X11Windows windows_{ours_};
+};
+
+TEST_F(X11Test, FindsTheFirstWindowByClassOrInstanceThenByTitle) {
+    const ::Window first = shown({"vr-alpha", "VrAlpha", "Alpha window"});
+    const ::Window second = shown({"vr-alpha", "VrAlpha", "Second alpha"});
+    const ::Window beta = shown({"vr-beta", "VrBeta", "Beta window"});
+    EXPECT_EQ(windows_.find({"vralpha", std::nullopt}), first);  // the list's order, letter case ignored
+    EXPECT_EQ(windows_.find({"VR-BETA", std::nullopt}), beta);   // by instance
+    EXPECT_EQ(windows_.find({"VrAlpha", "second*"}), second);
+    EXPECT_EQ(windows_.find({"", "beta w?ndow"}), beta);
+    EXPECT_EQ(windows_.find({"VrBeta", "Alpha*"}), 0u);
+    EXPECT_EQ(windows_.find({"vr-nothing", std::nullopt}), 0u);
+    EXPECT_EQ(windows_.classOf(beta), "VrBeta");  // the class part, not the instance
+    EXPECT_EQ(windows_.titleOf(second), "Second alpha");
+}
+
+TEST_F(X11Test, TitlesAreCutToWholeCharactersAndLatin1NamesConverted) {
+    const std::string accents = [] { std::string s; for (int i = 0; i < 200; ++i) s += "\u00e9"; return s; }();
+    const ::Window wide = shown({"vr-t", "VrTitles", accents});
+    const ::Window edge = shown({"vr-t", "VrTitles", std::string(127, 'x') + "\u20ac\U0001F600 tail"});
+    const ::Window old = shown({"vr-t", "VrTitles", "", "Caf\xe9 cr\xe8me"});
+    std::map<WindowHandle, std::string> titles;
+    for (const auto& t : windows_.topLevelWindows()) titles[t.handle] = t.title;
+    EXPECT_EQ(titles[wide], accents.substr(0, 2 * Windows::kTitleChars));
+    EXPECT_EQ(titles[edge], std::string(127, 'x') + "\u20ac");
+    EXPECT_EQ(titles[old], "Caf\u00e9 cr\u00e8me");
+    EXPECT_EQ(windows_.titleOf(wide), accents);  // a rule looks further
+}
+
+TEST_F(X11Test, OwnerIsTheProcessAndTheXClient) {
+    const ::Window a = shown({"vr-o", "VrOwner", "Owned", "", 4242});
+    const ::Window b = shown({"vr-o", "VrOwner", "Owned too"});
+    Display* other = XOpenDisplay(nullptr);
+    const ::Window c = shown({"vr-o", "VrOwner", "Another client"}, other);
+    const auto ownerA = windows_.ownerOf(a), ownerB = windows_.ownerOf(b), ownerC = windows_.ownerOf(c);
+    ASSERT_TRUE(ownerA && ownerB && ownerC);
+    EXPECT_EQ(ownerA->process, 4242u);
+    EXPECT_EQ(ownerB->process, 0u);
+    EXPECT_EQ(ownerA->thread, ownerB->thread);
+    EXPECT_NE(ownerA->thread, ownerC->thread);
+    EXPECT_NE(ownerA->thread, std::uint32_t(a));  // the client, not the window
+    XCloseDisplay(other);
+}
+
+TEST_F(X11Test, AGoneWindowGivesNothing) {
+    const ::Window w = shown({"vr-gone", "VrGone", "Soon gone", "", 7});
+    XDestroyWindow(app_, w);
+    XSync(app_, False);
+    EXPECT_EQ(windows_.classOf(w), std::nullopt);
+    EXPECT_EQ(windows_.titleOf(w), std::nullopt);
+    EXPECT_EQ(windows_.ownerOf(w), std::nullopt);
+    EXPECT_EQ(windows_.find({"VrGone", std::nullopt}), 0u);
+    windows_.close(w);
+    windows_.minimise(w);
+    EXPECT_TRUE(eventually([&] { return !listed(windows_, w); }));
+}
+
+TEST_F(X11Test, AClientThatNeverReadsItsEventsDelaysNothing) {
+    Display* hung = XOpenDisplay(nullptr);
+    const ::Window w = shown({"vr-hung", "VrHung", "Not answering"}, hung);
+    const auto start = Clock::now();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(windows_.find({"VrHung", "not*"}), w);
+        EXPECT_EQ(windows_.find({"vr-none", "x"}), 0u);
+        EXPECT_FALSE(windows_.topLevelWindows().empty());
+        windows_.close(w);
+        windows_.minimise(w);
+    }
+    EXPECT_LT(Clock::now() - start, 2s);
+    XCloseDisplay(hung);
+}
+
+TEST_F(X11Test, CloseAndMinimiseReachTheWindow) {
+    const ::Window closing = shown({"vr-c", "VrClose", "Close me"});
+    const ::Window iconic = shown({"vr-c", "VrClose", "Minimise me"});
+    windows_.close(closing);
+    XEvent event{};
+    EXPECT_TRUE(eventually([&] { return XCheckTypedWindowEvent(app_, closing, ClientMessage, &event); }));
+    EXPECT_EQ(event.xclient.message_type, atom(app_, "WM_PROTOCOLS"));
+    EXPECT_EQ(Atom(event.xclient.data.l[0]), atom(app_, "WM_DELETE_WINDOW"));
+    windows_.minimise(iconic);
+    EXPECT_TRUE(eventually([&] {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(app_, iconic, atom(app_, "WM_STATE"), 0, 2, False, AnyPropertyType, &type, &format, &items,
+                           &after, &data);
+        const bool isIconic = data && items > 0 && reinterpret_cast<long*>(data)[0] == IconicState;
+        if (data) XFree(data);
+        return isIconic;
+    }));
+}
+
+TEST_F(X11Test, LightsSetActAtOnceAndReadBackForEachKey) {
+    XkbLockLights lights(ours_);
+    const char* names[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    const auto seenElsewhere = [&](int i) {  // the server's own indicator, through another connection
+        Bool on = False;
+        XkbGetNamedIndicator(app_, atom(app_, names[i]), nullptr, &on, nullptr, nullptr);
+        return on == True;
+    };
+    for (int i = 0; i < 3; ++i) {
+        const auto key = LockKey(i);
+        SCOPED_TRACE(names[i]);
+        ASSERT_FALSE(lights.on(key));
+        lights.set(key, true);
+        EXPECT_TRUE(lights.on(key));
+        EXPECT_TRUE(seenElsewhere(i));
+        for (int other = 0; other < 3; ++other) {
+            if (other != i) {
+                EXPECT_FALSE(lights.on(LockKey(other)));
+            }
+        }
+        lights.set(key, true);  // already so
+        EXPECT_TRUE(lights.on(key));
+        lights.set(key, false);
+        lights.set(key, true);
+        lights.set(key, false);
+        EXPECT_FALSE(lights.on(key));
+        EXPECT_FALSE(seenElsewhere(i));
+    }
+    for (int i = 0; i < 3; ++i) lights.set(LockKey(i), false);  // the lights end off
+}
+
+// The EWMH way a program asks: a request to the window manager, which changes the state.
+void demandAttention(Display* d, ::Window w, bool add) {
+    XEvent e{};
+    e.xclient = {ClientMessage, 0, False, d, w, atom(d, "_NET_WM_STATE"), 32, {}};
+    e.xclient.data.l[0] = add ? 1 : 0;
+    e.xclient.data.l[1] = long(atom(d, "_NET_WM_STATE_DEMANDS_ATTENTION"));
+    e.xclient.data.l[3] = 1;
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(d);
+}
+
+TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
+    const ::Window before = shown({"vr-a", "VrAttention", "Urgent"});
+    const std::unique_ptr<Display, int (*)(Display*)> own(XOpenDisplay(nullptr), XCloseDisplay);
+    X11Attention attention(own.get());
+    ASSERT_EQ(attention.unavailable(), std::nullopt);
+    std::vector<WindowHandle> asked;
+    attention.onAttention = [&](WindowHandle w) { asked.push_back(w); };
+    const auto pump = [&](std::chrono::milliseconds limit, std::size_t until) {
+        eventually([&] {
+            pollfd p{attention.fd(), POLLIN, 0};
+            poll(&p, 1, 10);
+            attention.processEvents();
+            return asked.size() >= until;
+        }, limit);
+    };
+    const ::Window after = shown({"vr-a", "VrAttention", "Demanding"});  // a client that came since
+    // The window manager lets only a window without the focus ask: the focus goes elsewhere.
+    const ::Window focused = shown({"vr-a", "VrFocus", "Has the focus"});
+    XSetInputFocus(app_, focused, RevertToParent, CurrentTime);
+    XFlush(app_);
+    pump(300ms, 99);
+    demandAttention(app_, after, true);
+    pump(3s, 1);
+    demandAttention(app_, after, true);  // asks still
+    pump(400ms, 2);
+    EXPECT_EQ(asked, std::vector<WindowHandle>{after});
+    demandAttention(app_, after, false);
+    pump(400ms, 2);
+    demandAttention(app_, after, true);
+    pump(3s, 2);
+    EXPECT_EQ(asked, (std::vector<WindowHandle>{after, after}));
+
+    XWMHints hints{};
+    hints.flags = XUrgencyHint;
+    XSetWMHints(app_, before, &hints);
+    XFlush(app_);
+    pump(3s, 3);
+    XSetWMHints(app_, before, &hints);  // urgent still
+    XFlush(app_);
+    pump(400ms, 4);
+    EXPECT_EQ(asked, (std::vector<WindowHandle>{after, after, before}));
+    EXPECT_TRUE(X11Attention(nullptr).unavailable());
+}
+
+}  // namespace
+}  // namespace vr::lx
