@@ -4,14 +4,14 @@
 #   vigilamp-<version>-<target>-setup.exe  the installer (installer/vigilamp.nsi)
 # and for the native Linux program (target linux), the Debian package its CPack rules make:
 #   vigilamp_<version>_<arch>.deb
-# Usage: scripts/dist.sh [i686|x86_64|linux ...]   (i686 and x86_64 unless given; build them first:
-#        make i686 x86_64, or cmake --preset linux && cmake --build --preset linux)
+# Usage: scripts/dist.sh [i686|x86_64|linux ...]   (all three unless given; build them first:
+#        make i686 x86_64 linux)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 targets=("$@")
-((${#targets[@]})) || targets=(i686 x86_64)
+((${#targets[@]})) || targets=(i686 x86_64 linux)
 
 # One version everywhere: the project's for the names, the version block's for the installer's own block.
 version=$(sed -n 's/^project(vigilamp VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -32,8 +32,8 @@ for t in "${targets[@]}"; do
   case $t in i686|x86_64|linux) ;; *) echo "dist: unknown target $t" >&2; exit 1 ;; esac
   build=$root/build/$t
   if [ "$t" = linux ]; then
-    [ -f "$build/CPackConfig.cmake" ] && [ -f "$build/src/linux/vigilamp" ] || {
-      echo "dist: $build/src/linux/vigilamp is missing: cmake --preset linux && cmake --build --preset linux" >&2
+    [ -f "$build/CPackConfig.cmake" ] && [ -f "$build/vigilamp" ] || {
+      echo "dist: $build/vigilamp is missing: cmake --preset linux && cmake --build --preset linux" >&2
       exit 1; }
     command -v dpkg-shlibdeps >/dev/null || { echo "dist: dpkg-shlibdeps is needed (package dpkg-dev)" >&2; exit 1; }
     stage=$out/stage-$t

@@ -2,7 +2,7 @@
 # Checks the Debian package scripts/dist.sh linux made: its fields and dependencies, then installed for real
 # (as root, with apt-get, so that its dependencies come too): the files where the program looks for them, the
 # menu entry and icons, the sound playable with what the package depends on, the program started under Xvfb
-# (it keeps running, registers itself to start with the session, and ends on SIGTERM), and the removal
+# (it keeps running, registers itself to start with the session, and ends normally on SIGTERM), and the removal
 # leaving nothing of the package behind.
 # Usage: tests/dist/check_deb.sh   (as root, after scripts/dist.sh linux; ends with "<n> passed, <m> failed")
 set -uo pipefail
@@ -123,7 +123,11 @@ check "it registered itself to start with the session" started_by_entry
 kill -TERM "$program" 2>/dev/null
 ended() { for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
 check "it ends on SIGTERM within 5 s" ended
-wait "$program" 2>/dev/null; program=
+wait "$program" 2>/dev/null
+status=$?
+program=
+# SIGTERM ends it the way closing its window does: an ordinary exit, not death by the signal.
+check "it ends the ordinary way (exit code 0)" succeeded $status "$work/program.log"
 kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; xvfb=
 
 # --- removed
