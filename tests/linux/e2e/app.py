@@ -102,13 +102,15 @@ class App:
 
     # --- the settings file
 
-    def ini(self, section, key):
-        """A key of the settings file as the program would read it; None when it is not there."""
-        if not os.path.exists(self.ini_path):
+    def ini(self, section, key, path=None):
+        """A key of the settings file (the one beside the executable unless path says) as the program would read
+        it; None when it is not there."""
+        path = path or self.ini_path
+        if not os.path.exists(path):
             return None
         parser = configparser.RawConfigParser(strict=False)
         parser.optionxform = str
-        parser.read(self.ini_path)
+        parser.read(path)
         return parser.get(section, key, fallback=None)
 
     # --- the windows
