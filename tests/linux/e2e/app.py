@@ -185,6 +185,11 @@ class App:
         menu = self.tray_menu()
         if menu is None:
             return False
+        # It pops up at the pointer, which would make the item under it the current one: the pointer leaves, so
+        # the arrows count from the top.
+        x, y, w, h = self.screen.geometry(menu)
+        desktop.xdotool("mousemove", x + w // 2, y + h + 40)
+        time.sleep(0.1)
         for _ in range(steps):
             desktop.xdotool("key", "Down")
         desktop.xdotool("key", "Return")

@@ -10,7 +10,8 @@ from desktop import wait_for
 from suite import case, check, require
 
 IDLE, ACTIVE = "Vigilamp is idle.", "Vigilamp is active!"
-TRAY_EXIT = 5  # steps down the tray menu: Show, Execute, Reset, Disable, Exit
+# Steps down the tray menu, separators skipped.
+TRAY_SHOW, TRAY_EXECUTE, TRAY_RESET, TRAY_DISABLE, TRAY_EXIT = 1, 2, 3, 4, 5
 EXIT_QUESTION = "Are you sure you wish to close Vigilamp?"
 
 
@@ -73,11 +74,21 @@ def start_hidden_in_the_tray_and_show_and_hide_from_it():
         check(wait_for(lambda: app.main_window() is None, 5),
               "Vigilamp > Hide hides the window (withdrawn: no longer one of the window manager's clients)")
         check(app.show(), "the double click shows it again")
-        desktop.xdotool("windowminimize", app.main_window().id)
-        check(wait_for(lambda: app.main_window() is None, 5), "minimised, it goes away into the tray (withdrawn)",
-              "still a client, state %s" % (app.screen.net_state(app.main_window()) if app.main_window() else ""))
+        desktop.xdotool("windowminimize", app.main_window().id)  # as the title bar's minimise button does
+        gone = wait_for(lambda: app.main_window() is None, 5, 0.01)
+        back = wait_for(lambda: app.main_window() is not None, 1.5, 0.01)
+        check(gone and not back, "minimised, it goes away into the tray (withdrawn) and stays away",
+              "withdrawn %s, then a client again %s, mapped %s" % (
+                  bool(gone), bool(back), app.main_window() is not None and app.screen.mapped(app.main_window())))
         check(app.show(), "and the double click brings it back")
         check(app.running() and status_is(app, IDLE), "showing and hiding started nothing", app.status())
+        for steps, name, status in ((TRAY_EXECUTE, "Execute", ACTIVE), (TRAY_DISABLE, "Disable", IDLE),
+                                    (TRAY_RESET, "Reset", ACTIVE), (TRAY_DISABLE, "Disable", IDLE)):
+            check(app.tray_choose(steps) and status_is(app, status), "the tray menu's %s: %s" % (name, status),
+                  app.status())
+        check(app.choose("Vigilamp", "Hide") and wait_for(lambda: app.main_window() is None, 5), "hidden again")
+        check(app.tray_choose(TRAY_SHOW) and wait_for(app.main_shown, 5),
+              "the tray menu's \"Show Vigilamp Rizu!\" shows it")
 
 
 @case
@@ -101,6 +112,18 @@ def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
         check(ok, "Caps and Scroll Lock flash together every second, Num Lock stays off", why)
         check(helper.running() and "iconic" not in helper.reports() and "delete" not in helper.reports(),
               "the window is left alone (Nothing)", helper.reports())
+        # Reset: the alert stops at once and the watch starts over, so the window still there alerts again
+        # after delay and scan.
+        reset = app.button("Reset")
+        require(reset is not None, "the Reset button is there")
+        ui.press(reset)
+        at = time.monotonic()
+        check(wait_for(lambda: desktop.lights() == "000", 1.2), "Reset puts the lights off", desktop.lights())
+        quiet = desktop.sample_lights(1.5 - (time.monotonic() - at))
+        check(all(s == "000" for _, s in quiet), "for delay and scan", sorted({s for _, s in quiet}))
+        check(status_is(app, ACTIVE, 1), "watching again", app.status())
+        check(wait_for(lambda: desktop.lights() == "101", 4, 0.02), "then the window alerts again",
+              "%.1f s after Reset" % (time.monotonic() - at))
         disable(app)
         check(wait_for(lambda: desktop.lights() == "000", 2), "Disable puts the lights off", desktop.lights())
         later = desktop.sample_lights(2.5)

@@ -15,8 +15,10 @@ case = Case
 
 def check(ok, what, detail=""):
     """Records one check of the running case; prints it indented, with the detail when it failed."""
-    print("  %s %s%s" % ("ok  " if ok else "FAIL", what, (" -- %s" % (detail,)) if detail != "" and not ok else ""),
-          flush=True)
+    shown = str(detail) if detail != "" else ""
+    if ok and len(shown) > 120:
+        shown = ""  # a long detail (a dump of the tree) is for a failure
+    print("  %s %s%s" % ("ok  " if ok else "FAIL", what, " -- " + shown if shown else ""), flush=True)
     if not ok:
         Case.current.failures.append(what + ((" (%s)" % (detail,)) if detail != "" else ""))
     return bool(ok)
