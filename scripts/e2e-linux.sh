@@ -60,7 +60,7 @@ export XDG_RUNTIME_DIR=$E2E_DIR/run HOME=$E2E_DIR XDG_CONFIG_HOME=$E2E_DIR/confi
 mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$TMPDIR"
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER
 
-setsid dbus-run-session -- "$0" --inside-session "$filter" > >(tee "$log") 2> >(grep -v 'Failed to set fd limit' >&2) &
+setsid dbus-run-session -- bash "$root/scripts/e2e-linux.sh" --inside-session "$filter" > >(tee "$log") 2> >(grep -v 'Failed to set fd limit' >&2) &
 session=$!
 wait "$session"
 rc=$?
