@@ -39,7 +39,8 @@ bench: deps
 fuzz: deps
 	@scripts/fuzz.sh $${FUZZ_SECONDS:-300}
 
-# The packages under build/dist: per target a portable zip and an installer (tests/dist/check_dist.sh checks them)
+# The packages under build/dist: per Windows target a portable zip and an installer (tests/dist/check_dist.sh
+# checks them), and the Debian package of the Linux program (tests/dist/check_deb.sh, as root)
 dist: linux i686 x86_64
 	@scripts/dist.sh
 

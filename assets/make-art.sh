@@ -14,6 +14,15 @@ convert -size 16x16 xc:none \
   PNG32:icon16.png
 convert icon16.png -define icon:format=bmp vigilamp.ico
 rm -f icon16.png
+# The same lamp drawn large for the Linux desktop's menus and launchers: 48 x 48 and 256 x 256 PNG.
+for size in 48 256; do
+  k=$((size / 16))
+  at() { awk "BEGIN { print $1 * $k + ($k - 1) / 2 }"; }  # a coordinate of the 16 x 16 drawing at this size
+  convert -size ${size}x${size} xc:none \
+    -fill '#ffb020' -stroke '#5a3a08' -strokewidth $k -draw "circle $(at 7.5),$(at 7.5) $(at 7.5),$(at 1)" \
+    -stroke none -fill '#fff4c0' -draw "circle $(at 5.5),$(at 5.5) $(at 5.5),$(at 4)" \
+    -strip PNG32:linux/vigilamp-$size.png
+done
 
 # The emblem: an amber lamp with three rays on each side, drawn at 64 x 64 on transparency.
 emblem() {

@@ -86,6 +86,13 @@ public:
     virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
     // The title as the system holds it, without asking the window; nothing once the window is gone.
     virtual std::optional<std::string> titleOf(WindowHandle window) = 0;
+    // Whether the window, as it is now, fits the rule; false once it is gone. A platform whose windows carry
+    // more than one name for their class answers to each.
+    virtual bool fits(WindowHandle window, const WindowRule& rule) {
+        const auto className = classOf(window);
+        const auto title = titleOf(window);
+        return className && title && rule.fits(*className, *title);
+    }
     virtual OwnerTerms terms() { return {}; }
 
     static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL

@@ -45,9 +45,7 @@ void MainForm::showAttentionState() {
 void MainForm::windowAsksForAttention(WindowHandle window) {
     dispatch([&] {
         if (!model.checked(Ctl::cbxAttention) || !watch.watching()) return;
-        const auto className = windows_.classOf(window);
-        const auto title = windows_.titleOf(window);
-        if (className && title && windowRule(model).fits(*className, *title)) watch.attention(window);
+        if (windows_.fits(window, windowRule(model))) watch.attention(window);
     });
 }
 

@@ -193,19 +193,23 @@ bool X11Windows::supported(const char* atomName) {
 }
 
 WindowHandle X11Windows::find(const WindowRule& rule) {
-    for (const XWindow window : clientWindows(display_)) {
-        // The class first, which costs less than a title.
-        if (!rule.className.empty()) {
-            const auto hint = classHint(window);
-            if (!hint || !(rule.fitsClass(hint->className) || rule.fitsClass(hint->instance))) continue;
-        }
-        if (rule.titlePattern) {
-            const auto held = title(window, kRuleTitleChars);
-            if (!held || !rule.fitsTitle(*held)) continue;
-        }
-        return window;
-    }
+    for (const XWindow window : clientWindows(display_))
+        if (fits(window, rule)) return window;
     return 0;
+}
+
+bool X11Windows::fits(WindowHandle handle, const WindowRule& rule) {
+    const auto window = static_cast<XWindow>(handle);
+    // The class first, which costs less than a title.
+    if (!rule.className.empty()) {
+        const auto hint = classHint(window);
+        if (!hint || !(rule.fitsClass(hint->className) || rule.fitsClass(hint->instance))) return false;
+    }
+    if (rule.titlePattern) {
+        const auto held = title(window, kRuleTitleChars);
+        if (!held || !rule.fitsTitle(*held)) return false;
+    }
+    return true;
 }
 
 void X11Windows::minimise(WindowHandle window) {
@@ -250,7 +254,14 @@ void X11Windows::close(WindowHandle window) {
 std::vector<TopLevelWindow> X11Windows::topLevelWindows() {
     std::vector<TopLevelWindow> windows;
     for (const XWindow window : clientWindows(display_)) {
-        if (auto held = title(window, kTitleChars)) windows.push_back({window, std::move(*held)});
+        auto held = title(window, kTitleChars);
+        if (!held) continue;
+        // The survey keeps kTitleChars bytes of a title: cut it here at the last whole character that fits, so
+        // that a list entry never ends in half a character.
+        std::size_t end = std::min(held->size(), kTitleChars);
+        while (end < held->size() && end > 0 && (static_cast<unsigned char>((*held)[end]) & 0xC0) == 0x80) --end;
+        held->resize(end);
+        windows.push_back({window, std::move(*held)});
     }
     return windows;
 }

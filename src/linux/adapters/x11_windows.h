@@ -53,6 +53,7 @@ public:
     // The first client in list order whose WM_CLASS class or instance the rule's class fits (letter case
     // ignored), and then whose title fits the pattern, if there is one.
     WindowHandle find(const WindowRule& rule) override;
+    bool fits(WindowHandle window, const WindowRule& rule) override;
     // The window manager iconifies it (ICCCM WM_CHANGE_STATE).
     void minimise(WindowHandle window) override;
     // _NET_CLOSE_WINDOW to the window manager, which closes it as its own close button does. Without a window

@@ -53,8 +53,22 @@ private:
 
 QString qt(const std::string& s) { return QString::fromStdString(s).replace("\r\n", "\n"); }
 
-// The menu's mnemonic: the first letter, as the Windows program's menus answer it.
-QString withMnemonic(const char* text) { return '&' + QString::fromUtf8(text); }
+// An item's mnemonic: its first letter that no earlier item of the same menu has taken.
+QString withMnemonic(const char* text, QString& taken) {
+    QString item = QString::fromUtf8(text);
+    for (qsizetype i = 0; i < item.size(); ++i)
+        if (item[i].isLetter() && !taken.contains(item[i].toLower())) {
+            taken += item[i].toLower();
+            return item.insert(i, '&');
+        }
+    return item;
+}
+
+// Group boxes as the Windows program draws them: the caption on the frame's top line, the controls placed
+// from the box's top edge.
+constexpr char kGroupStyle[] =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0 2px; }";
 
 }  // namespace
 
@@ -64,12 +78,14 @@ MainWindow::MainWindow(Model& model) : model_(model) {
                    Qt::WindowCloseButtonHint);
     setWindowTitle(kTitle);
     QMenu* current = nullptr;
+    QString barLetters, itemLetters;
     for (const MenuRow& row : menuBarTable()) {
         if (row.depth == 0) {
-            current = menuBar()->addMenu(withMnemonic(row.text));
+            current = menuBar()->addMenu(withMnemonic(row.text, barLetters));
+            itemLetters.clear();
         } else if (row.text) {
             const int id = static_cast<int>(row.command);
-            connect(current->addAction(withMnemonic(row.text)), &QAction::triggered, this, [this, id] {
+            connect(current->addAction(withMnemonic(row.text, itemLetters)), &QAction::triggered, this, [this, id] {
                 if (form_) form_->command(id);
             });
         } else {
@@ -78,6 +94,7 @@ MainWindow::MainWindow(Model& model) : model_(model) {
     }
     notebook_ = new Notebook(this);
     notebook_->setFixedSize(kClientWidth, kClientHeight);
+    notebook_->setStyleSheet(kGroupStyle);
     setCentralWidget(notebook_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // a dialog-like window of one size
     // The pages are built once the event loop runs, after the tray icon is up and the settings are in the model,

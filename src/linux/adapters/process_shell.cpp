@@ -1,0 +1,106 @@
+#include "linux/adapters/process_shell.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+extern char** environ;
+
+namespace vr::lx {
+
+namespace {
+
+bool isProgram(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0 && S_ISREG(s.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// After fork only async-signal-safe calls: everything the child needs is made before.
+void startDetached(const std::vector<std::string>& arguments, const std::string& folder) {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const char* dir = folder.empty() ? nullptr : folder.c_str();
+
+    const pid_t child = ::fork();
+    if (child < 0) return;
+    if (child == 0) {
+        // The child starts a session of its own and leaves at once; the grandchild runs the program and is
+        // adopted by init (or the session's subreaper), which reaps it.
+        ::setsid();
+        if (::fork() != 0) ::_exit(0);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGTERM, SIGHUP}) ::signal(sig, SIG_DFL);
+        if (dir && ::chdir(dir) != 0) ::_exit(127);
+        if (const int null = ::open("/dev/null", O_RDONLY); null > 0) ::dup2(null, 0), ::close(null);
+        if (::syscall(SYS_close_range, 3u, ~0u, 0u) != 0)  // a kernel before 5.9
+            for (int fd = 3; fd < 4096; ++fd) ::close(fd);
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
+    }
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> splitParameters(const std::string& parameters) {
+    std::vector<std::string> arguments;
+    std::string current;
+    bool inWord = false, quoted = false;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const char c = parameters[i];
+        if (c == '\\' && i + 1 < parameters.size() && parameters[i + 1] == '"') {
+            current += '"', inWord = true, ++i;
+        } else if (c == '"') {
+            quoted = !quoted, inWord = true;
+        } else if (!quoted && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) {
+            if (inWord) arguments.push_back(current);
+            current.clear(), inWord = false;
+        } else {
+            current += c, inWord = true;
+        }
+    }
+    if (inWord) arguments.push_back(current);
+    return arguments;
+}
+
+std::string programPath(const std::string& file) {
+    if (file.empty()) return "";
+    if (file.find('/') != std::string::npos) return isProgram(file) ? file : "";
+    const char* path = std::getenv("PATH");
+    const std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    for (std::size_t start = 0; start <= dirs.size();) {
+        auto end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string dir = end == start ? "." : dirs.substr(start, end - start);
+        if (const std::string candidate = dir + "/" + file; isProgram(candidate)) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+void ProcessShell::open(WindowHandle, const std::string&, const std::string& file, const std::string& parameters,
+                        const std::string& folder, Show) {
+    if (file.empty()) return;
+    std::vector<std::string> arguments;
+    if (const std::string program = programPath(file); !program.empty()) {
+        arguments.push_back(program);
+        for (std::string& a : splitParameters(parameters)) arguments.push_back(std::move(a));
+    } else {
+        const std::string opener = programPath("xdg-open");
+        if (opener.empty()) return;
+        arguments = {opener, file};
+    }
+    startDetached(arguments, folder);
+}
+
+}  // namespace vr::lx
