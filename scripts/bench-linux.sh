@@ -62,8 +62,8 @@ echo "== bench (native Linux program on Xvfb with openbox and trayer; idle cost 
 ini 0
 ours=() bare=()
 for _ in 1 2 3 4 5; do
-  ours+=("$("$bin/bench/tray_dock" 20000 "$run/vigilamp")"); sleep 0.3
-  bare+=("$("$bin/bench/tray_dock" 20000 "$bin/bench/bare_tray")"); sleep 0.3
+  ours+=("$("$bin/bench/bench_tray_dock" 20000 "$run/vigilamp")"); sleep 0.3
+  bare+=("$("$bin/bench/bench_tray_dock" 20000 "$bin/bench/bench_bare_tray")"); sleep 0.3
 done
 row "start-up until the tray icon is docked" "$(echo "${ours[*]}" | median)" "$(echo "${bare[*]}" | median)" ms \
   "target: within 1.5x of the bare Qt tray program"
@@ -74,9 +74,9 @@ measure() {  # label scanning(0|1) target
   local ours bare poll
   "$run/vigilamp" >/dev/null 2>&1 &
   ours=$!
-  "$bin/bench/bare_tray" >/dev/null 2>&1 &
+  "$bin/bench/bench_bare_tray" >/dev/null 2>&1 &
   bare=$!
-  "$bin/bench/bare_poll" $( ((${2})) && echo 1000) >/dev/null 2>&1 &
+  "$bin/bench/bench_bare_poll" $( ((${2})) && echo 1000) >/dev/null 2>&1 &
   poll=$!
   pids=("$ours" "$bare" "$poll")
   sleep 4
@@ -114,4 +114,4 @@ measure "CPU scanning at 1000 ms vs bare Xlib loop" 1 "baseline: the Xlib loop s
 kib() { awk -v s="$1" 'BEGIN { printf "%.1f", s / 1024 }'; }
 strip -o "$run/vigilamp.stripped" "$bin/vigilamp" 2>/dev/null
 printf '%-44s %10s KiB   stripped %s KiB; bare tray %s KiB\n' "exe size linux" "$(kib "$(stat -c %s "$bin/vigilamp")")" \
-  "$(kib "$(stat -c %s "$run/vigilamp.stripped")")" "$(kib "$(stat -c %s "$bin/bench/bare_tray")")"
+  "$(kib "$(stat -c %s "$run/vigilamp.stripped")")" "$(kib "$(stat -c %s "$bin/bench/bench_bare_tray")")"
