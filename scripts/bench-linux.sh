@@ -50,7 +50,8 @@ cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { 
 private_mib() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { printf "%.3f", s / 1024 }' /proc/"$1"/smaps_rollup; }
 # The shared libraries a process has mapped.
 libraries() { awk '$6 ~ /\.so/ { print $6 }' /proc/"$1"/maps | sort -u | wc -l; }
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+# A run that timed out has no figure and is left out.
+median() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 ini() {  # scanning(0|1): the settings file beside the program's copy, which wins over ~/.config
   printf '[Status]\nStartWithWindows=0\n' > "$run/vigilamp.ini"
   ((${1})) && printf '[Timers]\nDelayValue=1000\nScanInterval=1000\n[Match]\nWatchAtStart=1\n' >> "$run/vigilamp.ini"
