@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test after a build: the native unit tests, a short fuzzing run, the end-to-end suite under
-# Wine + Xvfb, then the packages made and installed under Wine.
+# Wine + Xvfb, the Linux program's X11 adapters and end-to-end suite under Xvfb with a window manager and a
+# tray, then the packages: the Windows ones installed under Wine, the .deb installed, started and removed.
 # Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,11 +21,21 @@ rm -f build/e2e-*.log
 scripts/e2e.sh
 e2e=$?
 
+echo "== Linux X11 adapters (a private X server with openbox)"
+tests/linux/run_x11_tests.sh > build/x11-tests.out 2>&1
+x11=$?
+tail -n 3 build/x11-tests.out
+echo "$(grep -c '^\[       OK \]' build/x11-tests.out) passed, $(grep -c '^\[  FAILED  \] .* ms)$' build/x11-tests.out) failed" \
+  > build/x11-check.log
+
 echo "== packages (make dist, installed and uninstalled under Wine)"
-rm -f build/dist-check.log
+rm -f build/dist-check.log build/deb-check.log
 if scripts/dist.sh; then
   tests/dist/check_dist.sh 2>&1 | tee build/dist-check.log | grep -v '^ok '
   dist=${PIPESTATUS[0]}
+  echo "== the Debian package (installed, started and removed)"
+  tests/dist/check_deb.sh 2>&1 | tee build/deb-check.log | grep -v '^ok '
+  ((PIPESTATUS[0] == 0)) || dist=1
 else
   echo "0 passed, 1 failed" > build/dist-check.log
   dist=1
@@ -33,9 +44,10 @@ fi
 sum() { grep -hE '^[0-9]+ passed, [0-9]+ failed' "${@:2}" 2>/dev/null | awk -v f="$1" '{s+=$f} END {print s+0}'; }
 e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
-echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; dist: $(sum 1 build/dist-check.log) checks passed, $(sum 3 build/dist-check.log) failed; $((SECONDS - start)) s"
-logs=("${e2e_logs[@]}" build/dist-check.log)
-if [ $unit = 0 ] && [ $e2e = 0 ] && [ $fuzz = 0 ] && [ $dist = 0 ]; then
+pkg_logs=(build/dist-check.log build/deb-check.log)
+echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); X11 adapters: $(sum 1 build/x11-check.log) passed, $(sum 3 build/x11-check.log) failed; e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
+logs=("${e2e_logs[@]}" build/x11-check.log "${pkg_logs[@]}")
+if [ $unit = 0 ] && [ $e2e = 0 ] && [ $fuzz = 0 ] && [ $x11 = 0 ] && [ $dist = 0 ]; then
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
