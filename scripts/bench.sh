@@ -62,3 +62,4 @@ for t in i686 x86_64; do
   printf '%-44s %10s KiB%s\n' "exe size $t" "$kib" \
     "$([ $t = i686 ] && echo '   target: under 1 MiB with libjpeg-turbo and zlib inside')"
 done
+wine_stop; scripts/bench-linux.sh "$idle"  # the native Linux program, on a display of its own

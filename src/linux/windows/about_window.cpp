@@ -24,7 +24,8 @@ QFont textFont(TextFont which) {
 
 }  // namespace
 
-AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner, Qt::Tool) {
+AboutWindow::AboutWindow(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     // A tool window of fixed size, with only its close box.
     setWindowTitle(kCaption);
     setFixedSize(kClientWidth, kClientHeight);

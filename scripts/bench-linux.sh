@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The Linux program's figures: on a virtual display of its own (Xvfb, a session bus, openbox and trayer), the
+# program beside the least a Qt 6 tray program can be (bench/linux/bare_tray.cpp) and, as a second reference,
+# a bare Xlib loop that does only the scan (bench/linux/bare_poll.c). Nothing fails on a time.
+# Usage: scripts/bench-linux.sh [seconds of each idle measurement, default 60]
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+idle=${1:-60}
+bin=build/linux
+
+if [ -z "${VIGILAMP_BENCH_SESSION:-}" ]; then
+  cmake --preset linux >/dev/null && cmake --build --preset linux >/dev/null || exit 1
+  cmake --build --preset linux --target bench_bare_tray bench_bare_poll bench_tray_dock >/dev/null || exit 1
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-bench-linux.XXXXXX")
+  exec 3> "$dir/display"
+  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  xvfb=$!
+  exec 3>&-
+  for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
+  trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$dir"' EXIT
+  DISPLAY=:$(head -1 "$dir/display") VIGILAMP_BENCH_SESSION=$dir dbus-run-session -- "$0" "$idle" \
+    2> >(grep -v 'Failed to set fd limit' >&2)  # the bus's note that it runs unprivileged
+  exit
+fi
+
+# Inside the session: the desktop, then the figures.
+run=$VIGILAMP_BENCH_SESSION
+export XDG_CONFIG_HOME=$run/config  # whatever the programs write stays in the run's folder
+mkdir -p "$XDG_CONFIG_HOME"
+openbox >/dev/null 2>&1 &
+wm=$!
+trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+panel=$!
+pids=()
+cleanup() { kill "${pids[@]}" "$panel" "$wm" 2>/dev/null; wait 2>/dev/null; }
+trap cleanup EXIT
+for _ in $(seq 100); do xwininfo -root -tree 2>/dev/null | grep -qi trayer && break; sleep 0.05; done
+sleep 0.5  # the panel settles before anything docks in it
+cp "$bin/vigilamp" "$run/"
+
+row() {  # what value baseline unit target
+  awk -v w="$1" -v v="$2" -v b="$3" -v u="$4" -v t="$5" \
+    'BEGIN { r = b > 0 ? sprintf("%5.2f", v / b) : (v > 0 ? "  inf" : "    -")  # a baseline of nothing at all
+            printf "%-44s %10.3f %-3s  baseline %10.3f %-3s  ratio %s   %s\n", w, v, u, b, u, r, t }'
+}
+# CPU time in ms of every thread of a process, from the scheduler's own account (nanoseconds).
+cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.3f", s / 1e6 }'; }
+# Private memory in MiB: the pages only this process maps.
+private_mib() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { printf "%.3f", s / 1024 }' /proc/"$1"/smaps_rollup; }
+# The shared libraries a process has mapped.
+libraries() { awk '$6 ~ /\.so/ { print $6 }' /proc/"$1"/maps | sort -u | wc -l; }
+# A run that timed out has no figure and is left out.
+median() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+ini() {  # scanning(0|1): the settings file beside the program's copy, which wins over ~/.config
+  printf '[Status]\nStartWithWindows=0\n' > "$run/vigilamp.ini"
+  ((${1})) && printf '[Timers]\nDelayValue=1000\nScanInterval=1000\n[Match]\nWatchAtStart=1\n' >> "$run/vigilamp.ini"
+  return 0
+}
+delta() { echo "$1 $2" | awk '{ print $1 - $2 }'; }
+
+echo "== bench (native Linux program on Xvfb with openbox and trayer; idle cost over $idle s)"
+ini 0
+ours=() bare=()
+for _ in 1 2 3 4 5; do
+  ours+=("$("$bin/bench/bench_tray_dock" 20000 "$run/vigilamp")"); sleep 0.3
+  bare+=("$("$bin/bench/bench_tray_dock" 20000 "$bin/bench/bench_bare_tray")"); sleep 0.3
+done
+row "start-up until the tray icon is docked" "$(echo "${ours[*]}" | median)" "$(echo "${bare[*]}" | median)" ms \
+  "target: within 1.5x of the bare Qt tray program"
+printf '  %s\n' "runs, ms: vigilamp ${ours[*]}; bare tray ${bare[*]}"
+
+measure() {  # label scanning(0|1) target
+  ini "$2"
+  local ours bare poll
+  "$run/vigilamp" >/dev/null 2>&1 &
+  ours=$!
+  "$bin/bench/bench_bare_tray" >/dev/null 2>&1 &
+  bare=$!
+  "$bin/bench/bench_bare_poll" $( ((${2})) && echo 1000) >/dev/null 2>&1 &
+  poll=$!
+  pids=("$ours" "$bare" "$poll")
+  sleep 4
+  local pid name
+  for pid in "$ours" "$bare" "$poll"; do
+    kill -0 "$pid" 2>/dev/null && continue
+    name=$(case $pid in "$ours") echo vigilamp ;; "$bare") echo "the bare tray" ;; *) echo "the Xlib loop" ;; esac)
+    echo "  $1: $name ended before it was measured"; pids=(); kill "$ours" "$bare" "$poll" 2>/dev/null
+    wait "$ours" "$bare" "$poll" 2>/dev/null; return
+  done
+  if ! ((${2})); then
+    row "private memory, hidden" "$(private_mib "$ours")" "$(private_mib "$bare")" MiB \
+      "target: within 1.5x of the bare Qt tray program"
+    printf '  %s\n' "shared libraries mapped: vigilamp $(libraries "$ours"), bare tray $(libraries "$bare"), bare Xlib loop $(libraries "$poll")"
+  fi
+  local o0 b0 p0
+  o0=$(cpu_ms "$ours"); b0=$(cpu_ms "$bare"); p0=$(cpu_ms "$poll")
+  sleep "$idle"
+  local o b p
+  o=$(delta "$(cpu_ms "$ours")" "$o0"); b=$(delta "$(cpu_ms "$bare")" "$b0"); p=$(delta "$(cpu_ms "$poll")" "$p0")
+  if ((${2})); then
+    row "$1" "$o" "$p" ms "$3"
+    row "  bare Qt tray, idle, beside it" "$b" "$p" ms "for information"
+  else
+    row "$1" "$o" "$b" ms "$3"
+    row "  bare Xlib loop, idle (second reference)" "$p" "$b" ms "for information"
+  fi
+  kill "$ours" "$bare" "$poll" 2>/dev/null
+  wait "$ours" "$bare" "$poll" 2>/dev/null
+  pids=()
+}
+measure "CPU while idle and hidden" 0 "target: within 1.5x of the bare Qt tray program"
+measure "CPU scanning at 1000 ms vs bare Xlib loop" 1 "baseline: the Xlib loop scanning, not the Qt tray"
+
+kib() { awk -v s="$1" 'BEGIN { printf "%.1f", s / 1024 }'; }
+strip -o "$run/vigilamp.stripped" "$bin/vigilamp" 2>/dev/null
+printf '%-44s %10s KiB   stripped %s KiB; bare tray %s KiB\n' "exe size linux" "$(kib "$(stat -c %s "$bin/vigilamp")")" \
+  "$(kib "$(stat -c %s "$run/vigilamp.stripped")")" "$(kib "$(stat -c %s "$bin/bench/bench_bare_tray")")"
