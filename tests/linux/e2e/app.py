@@ -1,6 +1,5 @@
 """A running copy of the program in a fresh folder of its own, and the helper windows it is to find."""
 import configparser
-import glob
 import os
 import shutil
 import signal
@@ -42,10 +41,13 @@ class App:
         self.folder = tempfile.mkdtemp(prefix=TEMP_PREFIX, suffix=folder_tail)
         self.exe = os.path.join(self.folder, "vigilamp")
         shutil.copy2(os.path.join(BUILD, "vigilamp"), self.exe)
-        for extra in ["vigilampairraid.mp3"] + [os.path.basename(p) for p in glob.glob(os.path.join(BUILD, "*"))
-                                               if p.lower().endswith((".pdf", ".html", ".htm", ".chm"))]:
-            if os.path.exists(os.path.join(BUILD, extra)):
-                shutil.copy2(os.path.join(BUILD, extra), self.folder)
+        # The sound and the manual (with its pictures) lie beside it, as the build and the package place them.
+        for extra in ("vigilampairraid.mp3", "manual.html", "images"):
+            source = os.path.join(BUILD, extra)
+            if os.path.isdir(source):
+                shutil.copytree(source, os.path.join(self.folder, extra))
+            elif os.path.exists(source):
+                shutil.copy2(source, self.folder)
         self.ini_path = os.path.join(self.folder, "vigilamp.ini")
         if ini is not None:
             with open(self.ini_path, "w") as f:
