@@ -37,7 +37,7 @@ class App:
     settings file when given, and starts it with the accessibility bridge on. HOME and XDG_CONFIG_HOME point
     into the folder, so nothing of the user's is read or written."""
 
-    def __init__(self, ini=None, folder_tail=""):
+    def __init__(self, ini=None, folder_tail="", files=None):
         self.folder = tempfile.mkdtemp(prefix=TEMP_PREFIX, suffix=folder_tail)
         self.exe = os.path.join(self.folder, "vigilamp")
         shutil.copy2(os.path.join(BUILD, "vigilamp"), self.exe)
@@ -49,9 +49,17 @@ class App:
             elif os.path.exists(source):
                 shutil.copy2(source, self.folder)
         self.ini_path = os.path.join(self.folder, "vigilamp.ini")
+        # Files the case puts beside it ("#!" scripts made executable); "{folder}" in them and in the settings
+        # stands for the copy's folder.
+        for name, text in (files or {}).items():
+            path = os.path.join(self.folder, name)
+            with open(path, "w") as f:
+                f.write(text.replace("{folder}", self.folder))
+            if text.startswith("#!"):
+                os.chmod(path, 0o755)
         if ini is not None:
             with open(self.ini_path, "w") as f:
-                f.write(ini)
+                f.write(ini.replace("{folder}", self.folder))
         self.config_home = os.path.join(self.folder, "config")
         os.makedirs(self.config_home)
         # No sound card on a build machine: the player plays into a null sink.
@@ -73,6 +81,14 @@ class App:
 
     def running(self):
         return self.process.poll() is None
+
+    def holds_open(self, path):
+        """Whether the program has the file open now (a player reading it)."""
+        fds = os.path.join("/proc", str(self.pid), "fd")
+        try:
+            return any(os.path.realpath(os.path.join(fds, fd)) == os.path.realpath(path) for fd in os.listdir(fds))
+        except OSError:
+            return False
 
     def wait_exit(self, seconds=5.0):
         try:
@@ -219,7 +235,7 @@ class App:
         """A message box of the program with that caption, once it shows, or None."""
         def look():
             for n in ui.children(self.application()):
-                if ui.role(n) in ("dialog", "alert", "frame", "window") and ui.name(n) == caption and ui.showing(n):
+                if ui.role(n) in ("dialog", "alert") and ui.name(n) == caption and ui.showing(n):
                     return n
             return None
         return wait_for(look, seconds, 0.1)

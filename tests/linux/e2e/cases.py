@@ -159,20 +159,32 @@ def a_title_pattern_alerts_once_the_title_fits_and_not_before():
 
 @case
 def the_found_window_is_minimised_or_closed_and_a_hung_one_blocks_nothing():
+    # Minimise, with the default sound: the player plays it from the program's folder.
     with Helper("VigilampActionMinimise") as helper, \
-            App(ini_watching("VigilampActionMinimise", pattern="001", actions="Minimise=1\n")) as app:
+            App(ini_watching("VigilampActionMinimise", pattern="001",
+                             actions="Minimise=1\nAudioEnable=1\nAudFile={folder}/vigilampairraid.mp3\n")) as app:
+        sound = os.path.join(app.folder, "vigilampairraid.mp3")
         execute(app)
         check(wait_for(lambda: desktop.light("Scroll Lock"), 6, 0.02), "Minimise: the alert flashes Scroll Lock")
         check(helper.reported("iconic", 3) or helper.reported("hidden"), "the window is minimised (iconic)",
               helper.reports())
         check(helper.running() and "delete" not in helper.reports(), "and not closed")
+        check(wait_for(lambda: app.holds_open(sound), 3), "the player has the sound file open")
+        check(app.box("Error", 0) is None and app.box(ui.TITLE, 0) is None, "no error was shown")
         disable(app)
+        check(wait_for(lambda: not app.holds_open(sound), 3), "Disable stops it and lets the file go")
+    # Close, with a program to run: it starts with no arguments.
     with Helper("VigilampActionClose") as helper, \
-            App(ini_watching("VigilampActionClose", pattern="001", actions="Close=1\nMinimise=0\n")) as app:
+            App(ini_watching("VigilampActionClose", pattern="001",
+                             actions="Close=1\nMinimise=0\nEnable=1\nFile={folder}/notify.sh\n"),
+                files={"notify.sh": '#!/bin/sh\necho "ran with $# arguments" > "{folder}/notify.ran"\n'}) as app:
         execute(app)
         check(wait_for(lambda: desktop.light("Scroll Lock"), 6, 0.02), "Close: the alert flashes Scroll Lock")
         check(helper.reported("delete", 3), "the window is asked to close (WM_DELETE_WINDOW)", helper.reports())
         check(wait_for(lambda: not helper.running(), 3), "and closes")
+        ran = os.path.join(app.folder, "notify.ran")
+        check(wait_for(lambda: os.path.exists(ran) and open(ran).read() == "ran with 0 arguments\n", 3),
+              "the chosen program ran, with no arguments", open(ran).read() if os.path.exists(ran) else "not run")
         disable(app)
     # A window that never reads its events again: closing it cannot be answered, and nothing may wait for that.
     with Helper("VigilampActionHung", "Hung", options=["--hang"]) as helper, \

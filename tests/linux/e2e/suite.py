@@ -16,7 +16,7 @@ case = Case
 def check(ok, what, detail=""):
     """Records one check of the running case; prints it indented, with the detail when it failed."""
     shown = str(detail) if detail != "" else ""
-    if ok and len(shown) > 120:
+    if ok and (len(shown) > 120 or "\n" in shown):
         shown = ""  # a long detail (a dump of the tree) is for a failure
     print("  %s %s%s" % ("ok  " if ok else "FAIL", what, " -- " + shown if shown else ""), flush=True)
     if not ok:
