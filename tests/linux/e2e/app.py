@@ -171,12 +171,9 @@ class App:
     def node_in_frame(self, role, name=None, seconds=5.0):
         return ui.wait_node(self.frame, role, name, seconds)
 
-    def button(self, name, group=None):
-        """A push button by its text; with group, the one in the group box of that title."""
-        if group is None:
-            return self.node_in_frame("push button", name)
-        panel = self.node_in_frame("panel", group)
-        return ui.find(panel, "push button", name) if panel is not None else None
+    def button(self, name):
+        """A push button of the main window by its text."""
+        return self.node_in_frame("push button", name)
 
     def tray_menu(self):
         """Right-clicks the tray icon; returns the pop-up menu's X11 window once it is mapped, or None. (The

@@ -75,10 +75,6 @@ def checked(node):
     return node.getState().contains(pyatspi.STATE_CHECKED)
 
 
-def enabled(node):
-    return node.getState().contains(pyatspi.STATE_ENABLED)
-
-
 def press(node, wait=True):
     """Runs the node's first action (press, toggle, click). With wait False the call does not wait for the program
     to finish it: an action that opens a modal box answers only when the box closes."""
@@ -93,11 +89,6 @@ def press(node, wait=True):
     finally:
         pyatspi.setTimeout(800, 15000)
     return True
-
-
-def set_text(node, text):
-    editable = node.queryEditableText()
-    editable.setTextContents(text)
 
 
 def text_of(node):
