@@ -1,5 +1,6 @@
 #include "linux/adapters/gst_player.h"
 
+#include <dlfcn.h>
 #include <gst/gst.h>
 #include <sys/stat.h>
 
@@ -7,16 +8,45 @@ namespace vr::lx {
 
 namespace {
 
-// GStreamer is loaded at the first sound, once for the program's life.
-void needGstreamer() {
-    static std::once_flag once;
+// The GStreamer functions the player calls. The library (and GLib's object system under it) is opened at the
+// first sound, once for the program's life: a program that never plays one never loads it.
+#define VR_GST_FUNCTIONS(F)                                                                                    \
+    F(gst_init_check) F(g_clear_error) F(g_free) F(g_object_set) F(gst_bus_set_sync_handler)                  \
+    F(gst_element_factory_make) F(gst_element_get_bus) F(gst_element_set_state) F(gst_filename_to_uri)        \
+    F(gst_message_parse_error) F(gst_object_ref_sink) F(gst_object_unref) F(gst_uri_is_valid)
+
+struct Gstreamer {
+#define VR_GST_POINTER(name) decltype(&::name) name = nullptr;
+    VR_GST_FUNCTIONS(VR_GST_POINTER)
+#undef VR_GST_POINTER
+};
+
+const Gstreamer& gst() {
+    static Gstreamer api;
     static std::string failure;
+    static std::once_flag once;
     std::call_once(once, [] {
+        void* library = dlopen("libgstreamer-1.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            failure = dlerror();
+            return;
+        }
+        // The GLib functions come through the library's own dependencies.
+#define VR_GST_LOOKUP(name) api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));
+        VR_GST_FUNCTIONS(VR_GST_LOOKUP)
+#undef VR_GST_LOOKUP
+#define VR_GST_FOUND(name) &&api.name
+        if (!(true VR_GST_FUNCTIONS(VR_GST_FOUND))) {
+            failure = "the GStreamer library lacks a function it should have";
+            return;
+        }
+#undef VR_GST_FOUND
         GError* error = nullptr;
-        if (!gst_init_check(nullptr, nullptr, &error)) failure = error ? error->message : "unknown error";
-        g_clear_error(&error);
+        if (!api.gst_init_check(nullptr, nullptr, &error)) failure = error ? error->message : "unknown error";
+        api.g_clear_error(&error);
     });
     if (!failure.empty()) throw Error("The media player could not be started: " + failure);
+    return api;
 }
 
 // playbin's flags: audio only (a video's pictures open no window, as the invisible player on Windows shows
@@ -28,58 +58,56 @@ constexpr guint kAudio = 0x2, kSoftVolume = 0x10;
 GstPlayer::~GstPlayer() { release(); }
 
 std::string GstPlayer::uriOf(const std::string& url) {
-    needGstreamer();
     struct stat file {};
-    if (::stat(url.c_str(), &file) != 0 && gst_uri_is_valid(url.c_str())) return url;
+    if (::stat(url.c_str(), &file) != 0 && gst().gst_uri_is_valid(url.c_str())) return url;
     GError* error = nullptr;
-    gchar* uri = gst_filename_to_uri(url.c_str(), &error);
+    gchar* uri = gst().gst_filename_to_uri(url.c_str(), &error);
     if (!uri) {
         const std::string reason = error ? error->message : "not a file name";
-        g_clear_error(&error);
+        gst().g_clear_error(&error);
         throw Error("The media player could not open \"" + url + "\": " + reason);
     }
     std::string result = uri;
-    g_free(uri);
+    gst().g_free(uri);
     return result;
 }
 
 void GstPlayer::create() {
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    GstElement* playbin = gst().gst_element_factory_make("playbin", nullptr);
     if (!playbin) throw Error("The media player could not be created: GStreamer has no playbin");
-    gst_object_ref_sink(playbin);
+    gst().gst_object_ref_sink(playbin);
     if (!audioSink_.empty()) {
-        GstElement* sink = gst_element_factory_make(audioSink_.c_str(), nullptr);
+        GstElement* sink = gst().gst_element_factory_make(audioSink_.c_str(), nullptr);
         if (!sink) {
-            gst_object_unref(playbin);
+            gst().gst_object_unref(playbin);
             throw Error("The media player could not be created: GStreamer has no " + audioSink_);
         }
-        g_object_set(playbin, "audio-sink", sink, nullptr);
+        gst().g_object_set(playbin, "audio-sink", sink, nullptr);
     }
-    g_object_set(playbin, "flags", kAudio | kSoftVolume, "volume", 0.5, nullptr);
+    gst().g_object_set(playbin, "flags", kAudio | kSoftVolume, "volume", 0.5, nullptr);
     // No main loop reads the bus: each message is looked at on the thread that posts it and dropped.
     const auto onMessage = [](GstBus*, GstMessage* message, gpointer data) {
         auto& self = *static_cast<GstPlayer*>(data);
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
             GError* error = nullptr;
-            gst_message_parse_error(message, &error, nullptr);
+            gst().gst_message_parse_error(message, &error, nullptr);
             const std::lock_guard lock(self.mutex_);
             if (self.error_.empty() && error) self.error_ = error->message;
-            g_clear_error(&error);
+            gst().g_clear_error(&error);
         } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
             const std::lock_guard lock(self.mutex_);
             self.ended_ = true;
         }
         return GST_BUS_DROP;
     };
-    GstBus* bus = gst_element_get_bus(playbin);
-    gst_bus_set_sync_handler(bus, onMessage, this, nullptr);
-    gst_object_unref(bus);
+    GstBus* bus = gst().gst_element_get_bus(playbin);
+    gst().gst_bus_set_sync_handler(bus, onMessage, this, nullptr);
+    gst().gst_object_unref(bus);
     pipeline_ = playbin;
 }
 
 void GstPlayer::setUrl(const std::string& url) {
-    needGstreamer();
-    if (pipeline_) gst_element_set_state(pipeline_, GST_STATE_NULL);  // the sound before ends
+    if (pipeline_) gst().gst_element_set_state(pipeline_, GST_STATE_NULL);  // the sound before ends
     {
         const std::lock_guard lock(mutex_);
         error_.clear();
@@ -88,9 +116,9 @@ void GstPlayer::setUrl(const std::string& url) {
     if (url.empty()) return;
     const std::string uri = uriOf(url);
     if (!pipeline_) create();
-    g_object_set(pipeline_, "uri", uri.c_str(), nullptr);
-    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) return;
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    gst().g_object_set(pipeline_, "uri", uri.c_str(), nullptr);
+    if (gst().gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) return;
+    gst().gst_element_set_state(pipeline_, GST_STATE_NULL);
     std::string reason;
     {
         const std::lock_guard lock(mutex_);
@@ -105,24 +133,24 @@ void GstPlayer::stop() {
         const std::lock_guard lock(mutex_);
         ended_ = false;
     }
-    if (gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE)
+    if (gst().gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE)
         throw Error("The media player could not stop the sound");
 }
 
 void GstPlayer::close() {
     if (!pipeline_) return;
-    const bool stopped = gst_element_set_state(pipeline_, GST_STATE_NULL) != GST_STATE_CHANGE_FAILURE;
+    const bool stopped = gst().gst_element_set_state(pipeline_, GST_STATE_NULL) != GST_STATE_CHANGE_FAILURE;
     release();
     if (!stopped) throw Error("The media player could not be closed");
 }
 
 void GstPlayer::release() {
     if (!pipeline_) return;
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(pipeline_);
+    gst().gst_element_set_state(pipeline_, GST_STATE_NULL);
+    GstBus* bus = gst().gst_element_get_bus(pipeline_);
+    gst().gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst().gst_object_unref(bus);
+    gst().gst_object_unref(pipeline_);
     pipeline_ = nullptr;
     const std::lock_guard lock(mutex_);
     ended_ = false;

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <map>
 
 namespace vr::lx {
 
@@ -61,15 +62,26 @@ std::string latin1ToUtf8(std::string_view text) {
 }
 
 // A window manager that keeps the EWMH lists runs: its check window exists and names itself. The properties
-// on the root outlive a window manager that has ended, so they alone do not tell.
+// on the root outlive a window manager that has ended, so they alone do not tell. Once found, the check window
+// is watched for its end (an event the connection collects with the replies), so a scan asks the server again
+// only after a window manager has gone.
 bool ewmhManagerRuns(Display* display) {
+    static std::map<Display*, ::Window> checkWindows;  // per connection; 0: none found
+    ::Window& watched = checkWindows[display];
+    XEvent gone;
+    if (watched != 0 && !XCheckTypedWindowEvent(display, watched, DestroyNotify, &gone)) return true;
+    watched = 0;
     const Atom check = atom(display, "_NET_SUPPORTING_WM_CHECK");
     const auto onRoot = readProperty(display, DefaultRootWindow(display), check, 1);
     if (!onRoot || onRoot->type != XA_WINDOW || onRoot->longs.empty()) return false;
     const auto child = static_cast<::Window>(onRoot->longs[0]);
+    XSelectInput(display, child, StructureNotifyMask);
     const auto onChild = readProperty(display, child, check, 1);
-    return onChild && onChild->type == XA_WINDOW && !onChild->longs.empty() &&
-           static_cast<::Window>(onChild->longs[0]) == child;
+    if (!onChild || onChild->type != XA_WINDOW || onChild->longs.empty() ||
+        static_cast<::Window>(onChild->longs[0]) != child)
+        return false;
+    watched = child;
+    return true;
 }
 
 constexpr long kMostClients = 1 << 16;
@@ -82,14 +94,23 @@ XErrorTrap::XErrorTrap(Display* display)
     g_trap = this;
 }
 
+namespace {
+
+// Whether every request sent has been answered: the server handles requests in order, so once the last one's
+// reply is in (a property read), the errors of all before it are in too, and no sync is needed.
+bool allAnswered(Display* display) { return LastKnownRequestProcessed(display) + 1 >= NextRequest(display); }
+
+}  // namespace
+
 XErrorTrap::~XErrorTrap() {
-    if (display_) XSync(display_, False);  // the errors of the last requests come in while the trap still holds
+    // The errors of the last requests come in while the trap still holds.
+    if (display_ && !allAnswered(display_)) XSync(display_, False);
     g_trap = previousTrap_;
     XSetErrorHandler(reinterpret_cast<XErrorHandler>(previousHandler_));
 }
 
 bool XErrorTrap::failed() {
-    if (display_) XSync(display_, False);
+    if (display_ && !allAnswered(display_)) XSync(display_, False);
     return failed_;
 }
 

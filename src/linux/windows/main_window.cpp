@@ -77,6 +77,25 @@ MainWindow::MainWindow(Model& model) : model_(model) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(kTitle);
+    notebook_ = new Notebook(this);
+    notebook_->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(notebook_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);  // a dialog-like window of one size
+}
+
+QFont MainWindow::font(Font which) const {
+    QFont f("Arial");
+    f.setPointSize(which == Font::Title ? 12 : which == Font::Support ? 8 : 9);
+    f.setBold(which == Font::Title);
+    f.setItalic(which == Font::Note || which == Font::Status);
+    f.setUnderline(which == Font::Status || which == Font::Url || which == Font::Warning);
+    return f;
+}
+
+void MainWindow::buildPages() {
+    if (built_) return;
+    built_ = true;
+    notebook_->setStyleSheet(kGroupStyle);
     QMenu* current = nullptr;
     QString barLetters, itemLetters;
     for (const MenuRow& row : menuBarTable()) {
@@ -92,28 +111,6 @@ MainWindow::MainWindow(Model& model) : model_(model) {
             current->addSeparator();
         }
     }
-    notebook_ = new Notebook(this);
-    notebook_->setFixedSize(kClientWidth, kClientHeight);
-    notebook_->setStyleSheet(kGroupStyle);
-    setCentralWidget(notebook_);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);  // a dialog-like window of one size
-    // The pages are built once the event loop runs, after the tray icon is up and the settings are in the model,
-    // or at once if the window is shown before that: nothing waits for them meanwhile.
-    QTimer::singleShot(0, this, [this] { buildPages(); });
-}
-
-QFont MainWindow::font(Font which) const {
-    QFont f("Arial");
-    f.setPointSize(which == Font::Title ? 12 : which == Font::Support ? 8 : 9);
-    f.setBold(which == Font::Title);
-    f.setItalic(which == Font::Note || which == Font::Status);
-    f.setUnderline(which == Font::Status || which == Font::Url || which == Font::Warning);
-    return f;
-}
-
-void MainWindow::buildPages() {
-    if (built_) return;
-    built_ = true;
     for (const PageTable& table : pageTables()) {
         const int index = static_cast<int>(table.page);
         auto* page = new QWidget(notebook_);

@@ -26,7 +26,8 @@ public:
     // Whether minimising puts the window away into the tray (there is one) or leaves it on the taskbar.
     void setMinimiseToTray(bool on) { minimiseToTray_ = on; }
     QWidget* control(Ctl id) const;  // nullptr before the pages are built
-    // The pages are built at the first show, or when the event loop first has time after start-up.
+    // The menu bar and the pages are built at the first show: a program that stays in the tray never lays out a
+    // caption (which sets up the font system) nor loads the pictures the menu bar's style asks for.
     void buildPages();
 
     // View
