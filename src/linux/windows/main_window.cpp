@@ -164,7 +164,8 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
     case Kind::Check: {
         auto* box = new QCheckBox(text, parent);
         box->setChecked(model_.checked(id));
-        connect(box, &QCheckBox::clicked, this, [this, id](bool on) {
+        // Every change but the program's own (showChecked keeps quiet): a click, a key, an assistive tool's toggle.
+        connect(box, &QCheckBox::toggled, this, [this, id](bool on) {
             model_.userChecked(id, on);
             clicked(id);
         });
@@ -174,12 +175,11 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
     case Kind::Radio: {
         auto* radio = new QRadioButton(text, parent);
         radio->setChecked(model_.checked(id));
-        // A radio button clears the others of its group itself: the model takes the whole group.
-        connect(radio, &QRadioButton::clicked, this, [this, id, parent] {
-            for (auto* other : parent->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
-                for (const auto& [otherId, widget] : controls_)
-                    if (widget == other) model_.userChecked(otherId, other->isChecked());
-            clicked(id);
+        // A radio button clears the others of its group itself, and each says so: the model follows each one, and
+        // the one that was chosen counts as clicked.
+        connect(radio, &QRadioButton::toggled, this, [this, id](bool on) {
+            model_.userChecked(id, on);
+            if (on) clicked(id);
         });
         w = radio;
         break;
@@ -247,7 +247,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::showChecked(Ctl id, bool on) {
-    if (auto* button = qobject_cast<QAbstractButton*>(control(id))) button->setChecked(on);
+    if (auto* button = qobject_cast<QAbstractButton*>(control(id))) {
+        const QSignalBlocker quiet(button);  // the program's change, not the user's
+        button->setChecked(on);
+    }
 }
 
 void MainWindow::showText(Ctl id, const std::string& text) {
@@ -339,8 +342,8 @@ void MainWindow::changeEvent(QEvent* event) {
     // Minimising puts the program away into the tray: the window hides and leaves no taskbar entry.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && minimiseToTray_)
         QTimer::singleShot(0, this, [this] {
+            // Withdrawn as it is: clearing the minimised state here would map it again. showMain restores it.
             hide();
-            setWindowState(windowState() & ~Qt::WindowMinimized);
             if (form_) form_->mainHidden();
         });
 }
