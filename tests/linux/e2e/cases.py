@@ -1,6 +1,7 @@
 """The cases: each starts the real program once or a few times and proves a group of related things from outside,
 through the tray, the accessibility bus, the X11 windows and the keyboard's lock lights."""
 import os
+import signal
 import time
 
 import desktop
@@ -244,7 +245,7 @@ def exit_answered(app, box, answer):
 
 
 @case
-def exit_with_yes_ends_the_program_with_the_lights_off():
+def every_way_out_ends_the_program_with_the_lights_off():
     with Helper("VigilampWayOut", "Way out"):
         with App(ini_watching("VigilampWayOut", pattern="111")) as app:
             execute(app)
@@ -274,6 +275,26 @@ def exit_with_yes_ends_the_program_with_the_lights_off():
                 check(app.wait_exit(5), "Exit from the tray menu, Yes, ends the program")
             check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
             check(wait_for(lambda: app.tray_icon() is None, 2), "and the icon leaves the tray")
+        # The ways out from outside, with every light on before the program started: the window's close box
+        # (Alt+F4 asks the window manager to close it) while an alert flashes, and SIGTERM, as a session
+        # manager or kill sends it, with the window never shown.
+        for way in ("close box", "SIGTERM"):
+            for name in desktop.LIGHTS:
+                desktop.set_light(name, True)
+            with App(ini_watching("VigilampWayOut", pattern="100")) as app:
+                wait_for(app.tray_icon, 10, 0.1)
+                if way == "close box":
+                    execute(app)
+                    check(wait_for(lambda: desktop.lights() == "100", 6, 0.02), "flashing, by the close box")
+                    desktop.xdotool("windowactivate", "--sync", str(app.main_window()))
+                    desktop.xdotool("key", "--window", str(app.main_window()), "alt+F4")
+                else:
+                    app.process.send_signal(signal.SIGTERM)
+                check(app.wait_exit(5), f"the {way} ends the program", app.output()[-300:])
+                check(app.process.returncode == 0, "normally", app.process.returncode)
+                check(wait_for(lambda: desktop.lights() == "000", 2), f"the {way} leaves every light off",
+                      desktop.lights())
+                check(app.ini("Status", "DisableStat") == "0", "and stores what it stores at Exit")
 
 
 @case
