@@ -16,7 +16,6 @@
 #include "linux/adapters/process_shell.h"
 #include "linux/adapters/qt_ports.h"
 #include "linux/adapters/xdg_autostart.h"
-#include "linux/windows/about_window.h"
 #include "linux/windows/main_window.h"
 #include "linux/windows/tray.h"
 #include "model/model.h"
@@ -71,7 +70,6 @@ struct Application::Parts {
     QtDialogs dialogs{&main};
     std::optional<Tray> tray;
     std::optional<MainForm> form;
-    std::optional<AboutWindow> about;
     std::optional<QSocketNotifier> attentionEvents, signalEvents;
 };
 
@@ -94,8 +92,6 @@ Application::Parts::Parts(std::string executablePath)
     }
     main.setForm(&*form);
     form->create();
-    about.emplace(&main);  // hidden until Help > About
-    main.setAbout(&*about);
     watchSignals();
     // The session manager asks before the session ends: no lock light is left toggled.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { form->endSession(); });
@@ -105,8 +101,6 @@ Application::Parts::Parts(std::string executablePath)
 }
 
 Application::Parts::~Parts() {
-    main.setAbout(nullptr);
-    about.reset();
     main.setForm(nullptr);
     form.reset();
     tray.reset();

@@ -323,7 +323,8 @@ void MainWindow::showMain() {
 void MainWindow::hideMain() { hide(); }
 
 void MainWindow::showAbout() {
-    if (about_) about_->showAbout();
+    if (!about_) about_ = new AboutWindow(this);
+    about_->showAbout();
 }
 
 void MainWindow::terminate() { QCoreApplication::quit(); }

@@ -22,7 +22,6 @@ public:
     explicit MainWindow(Model& model);
 
     void setForm(MainForm* form) { form_ = form; }
-    void setAbout(AboutWindow* about) { about_ = about; }
     // Whether minimising puts the window away into the tray (there is one) or leaves it on the taskbar.
     void setMinimiseToTray(bool on) { minimiseToTray_ = on; }
     QWidget* control(Ctl id) const;  // nullptr before the pages are built
@@ -56,7 +55,7 @@ private:
 
     Model& model_;
     MainForm* form_ = nullptr;
-    AboutWindow* about_ = nullptr;
+    AboutWindow* about_ = nullptr;  // made when first asked for, a child of this window
     QWidget* notebook_ = nullptr;
     QWidget* pages_[std::size(kPageNames)] = {};
     std::map<Ctl, QWidget*> controls_;
