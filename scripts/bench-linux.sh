@@ -30,6 +30,8 @@ export XDG_CONFIG_HOME=$run/config  # whatever the programs write stays in the r
 mkdir -p "$XDG_CONFIG_HOME"
 openbox >/dev/null 2>&1 &
 wm=$!
+# Openbox manages windows once it has loaded its theme, and then names it on the root.
+for _ in $(seq 400); do xprop -root _OB_THEME 2>/dev/null | grep -q ' = ' && break; sleep 0.05; done
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 panel=$!
 pids=()

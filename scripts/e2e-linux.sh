@@ -13,8 +13,9 @@ if [ "${1:-}" = --inside-session ]; then
   pids=()
   /usr/libexec/at-spi-bus-launcher --launch-immediately >"$E2E_DIR/at-spi.log" 2>&1 & pids+=($!)
   openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 & pids+=($!)
-  # The tray comes after the window manager: trayer asks it for a dock window.
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+  # The tray comes after the window manager: trayer asks it for a dock window. Openbox manages windows once it
+  # has loaded its theme and fonts (seconds on a fresh or busy machine), and then names the theme on the root.
+  for _ in $(seq 400); do xprop -root _OB_THEME 2>/dev/null | grep -q ' = ' && break; sleep 0.05; done
   trayer --edge top --align right --widthtype request --height 24 >"$E2E_DIR/trayer.log" 2>&1 & pids+=($!)
   for _ in $(seq 100); do xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break; sleep 0.05; done
   /usr/bin/python3 "$root/tests/linux/e2e/driver.py" "$@"

@@ -17,5 +17,7 @@ for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(head -1 "$dir/display")
 trap 'kill $xvfb 2>/dev/null; rm -rf "$dir"' EXIT
 echo "run-linux: display $DISPLAY"
-dbus-run-session -- bash -c 'openbox >/dev/null 2>&1 & trayer --edge top --align right --widthtype request \
-  --height 24 >/dev/null 2>&1 & sleep 0.5; exec "$0"' "$root/build/linux/vigilamp"
+dbus-run-session -- bash -c 'openbox >/dev/null 2>&1 &
+  for _ in $(seq 400); do xprop -root _OB_THEME 2>/dev/null | grep -q " = " && break; sleep 0.05; done
+  trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 & sleep 0.5; exec "$0"' \
+  "$root/build/linux/vigilamp"

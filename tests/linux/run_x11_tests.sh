@@ -32,11 +32,12 @@ done
 
 openbox --sm-disable >/dev/null 2>&1 &
 openbox_pid=$!
-# The window manager is ready once it has named its check window on the root.
+# The window manager is ready once it has loaded its theme (and with it the fonts, which takes seconds on a
+# fresh or busy machine) and says so on the root: its check window comes earlier, before it manages anything.
 tries=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+until xprop -root _OB_THEME 2>/dev/null | grep -q ' = '; do
     tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "openbox did not start on $DISPLAY" >&2; exit 2; }
+    [ $tries -gt 300 ] && { echo "openbox did not start on $DISPLAY" >&2; exit 2; }
     sleep 0.1
 done
 
