@@ -1,6 +1,6 @@
 # The README's commands. `make run` builds and starts the program under Wine; `make test` installs what is
-# missing, builds every preset, runs the unit tests, the end-to-end suite
-# and the check of the packages (`make dist`).
+# missing, builds every preset, runs the unit tests, the end-to-end suites of both front ends and the check of
+# the packages (`make dist`). `make run-linux` starts the native Linux program.
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
 .PHONY: help deps build native linux i686 x86_64 unit e2e fuzz bench dist test run run-linux clean

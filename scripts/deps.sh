@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev cmake ninja-build nasm dpkg-dev
-      debian-archive-keyring googletest g++ make wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils
+      debian-archive-keyring libgtest-dev g++ make wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils
       x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev
       nsis zip unzip p7zip-full
       qt6-base-dev qt6-qpa-plugins libx11-dev libx11-xcb-dev desktop-file-utils libgstreamer1.0-dev gstreamer1.0-tools openbox trayer dbus-x11
@@ -19,8 +19,14 @@ if ((${#missing[@]})); then
   echo "deps: installing ${missing[*]}"
   sudo=; [ "$(id -u)" = 0 ] || sudo=sudo
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails an index now and then: try again, and go on with what arrived, since
+  # the install below says plainly what is still missing.
+  for try in 1 2 3; do
+    $sudo apt-get -o Acquire::Retries=3 update -qq && break
+    echo "deps: apt-get update failed (try $try of 3)" >&2
+    sleep $((try * 10))
+  done
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o Acquire::Retries=3 install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # libjpeg-turbo, static, per mingw target; the prefixes are cached under build/ so a rebuild fetches nothing.

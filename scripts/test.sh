@@ -7,24 +7,33 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 start=$SECONDS
+failures=()  # the steps that failed, each with what it last said, repeated beside the summary at the end
 
 echo "== unit tests"
 ctest --preset native --output-on-failure -j2 | tail -n 4
 unit=${PIPESTATUS[0]}
+((unit)) && failures+=("unit tests (exit $unit)")
 
 echo "== fuzzing (${FUZZ_SECONDS:-10} s per target)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
 fuzz=$?
+((fuzz)) && failures+=("fuzzing (exit $fuzz)")
 
 echo "== end-to-end tests"
 rm -f build/e2e-*.log
 scripts/e2e.sh
 e2e=$?
+((e2e)) && failures+=("end-to-end under Wine (exit $e2e)")
 
 echo "== Linux X11 adapters (a private X server with openbox)"
 tests/linux/run_x11_tests.sh > build/x11-tests.out 2>&1
 x11=$?
-tail -n 3 build/x11-tests.out
+if ((x11)); then
+  tail -n 30 build/x11-tests.out
+  failures+=("X11 adapters (exit $x11: $(grep -v '^$' build/x11-tests.out | tail -n 1))")
+else
+  tail -n 3 build/x11-tests.out
+fi
 echo "$(grep -c '^\[       OK \]' build/x11-tests.out) passed, $(grep -c '^\[  FAILED  \] .* ms)$' build/x11-tests.out) failed" \
   > build/x11-check.log
 
@@ -32,6 +41,7 @@ echo "== Linux end-to-end tests"
 rm -f build/e2e-linux.log
 scripts/e2e-linux.sh
 e2e_linux=$?
+((e2e_linux)) && failures+=("Linux end-to-end (exit $e2e_linux)")
 
 echo "== packages (make dist, installed and uninstalled under Wine)"
 rm -f build/dist-check.log build/deb-check.log
@@ -45,6 +55,7 @@ else
   echo "0 passed, 1 failed" > build/dist-check.log
   dist=1
 fi
+((dist)) && failures+=("packages")
 
 sum() { grep -hE '^[0-9]+ passed, [0-9]+ failed' "${@:2}" 2>/dev/null | awk -v f="$1" '{s+=$f} END {print s+0}'; }
 e2e_logs=(build/e2e-*.log)
@@ -56,7 +67,9 @@ if [ $unit = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $x1
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
-failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) ))
+printf 'failed: %s\n' "${failures[@]}"
+# Steps that count no cases of their own count one each when they fail.
+failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) + (x11 != 0 && $(sum 3 build/x11-check.log) == 0) ))
 ((failed)) || failed=1  # a step that failed without counting its cases (a crash, a build error)
 echo "$(( $(sum 1 "${logs[@]}") )) passed, $failed failed"
 exit 1

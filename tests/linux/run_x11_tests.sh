@@ -12,11 +12,12 @@ n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
 
-xvfb_pid= openbox_pid=
+xvfb_pid= openbox_pid= openbox_log=
 cleanup() {
     [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    [ -n "$openbox_log" ] && rm -f "$openbox_log"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -26,18 +27,22 @@ xvfb_pid=$!
 tries=0
 until xdpyinfo >/dev/null 2>&1; do
     tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "Xvfb did not start on $DISPLAY" >&2; exit 2; }
+    [ $tries -gt 300 ] && { echo "Xvfb did not start on $DISPLAY" >&2; exit 2; }
     sleep 0.1
 done
 
-openbox --sm-disable >/dev/null 2>&1 &
+openbox_log=$(mktemp "${TMPDIR:-/tmp}/openbox.XXXXXX")
+openbox --sm-disable >"$openbox_log" 2>&1 &
 openbox_pid=$!
 # The window manager is ready once it has loaded its theme (and with it the fonts, which takes seconds on a
 # fresh or busy machine) and says so on the root: its check window comes earlier, before it manages anything.
 tries=0
 until xprop -root _OB_THEME 2>/dev/null | grep -q ' = '; do
     tries=$((tries + 1))
-    [ $tries -gt 300 ] && { echo "openbox did not start on $DISPLAY" >&2; exit 2; }
+    if [ $tries -gt 600 ] || ! kill -0 "$openbox_pid" 2>/dev/null; then
+        echo "openbox said:" >&2; cat "$openbox_log" >&2
+        echo "openbox did not start on $DISPLAY" >&2; exit 2
+    fi
     sleep 0.1
 done
 
