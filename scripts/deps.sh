@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev cmake ninja-build nasm dpkg-dev
       debian-archive-keyring libgtest-dev g++ make wine wine64 wine32:i386 xvfb xdotool imagemagick x11-utils
       x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev
-      nsis zip unzip p7zip-full
+      nsis zip unzip p7zip-full file
       qt6-base-dev qt6-qpa-plugins libx11-dev libx11-xcb-dev desktop-file-utils libgstreamer1.0-dev gstreamer1.0-tools openbox trayer dbus-x11
       at-spi2-core python3-pyatspi python3-xlib)
 

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the X11 adapters' test in a private X server with a window manager, and ends both afterwards.
 # Usage: tests/linux/run_x11_tests.sh [path/to/x11_adapters_test [gtest options...]]
+# Exits 2, before any test ran, when the test program is missing or its desktop does not come up.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 test_binary=${1:-$here/build/linux/src/linux/x11_adapters_test}
