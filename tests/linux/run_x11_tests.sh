@@ -8,42 +8,44 @@ test_binary=${1:-$here/build/linux/src/linux/x11_adapters_test}
 [ $# -gt 0 ] && shift
 [ -x "$test_binary" ] || { echo "no test program at $test_binary (build the target x11_adapters_test)" >&2; exit 2; }
 
-# The first display number with neither a socket nor a lock file.
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n"
-
-xvfb_pid= openbox_pid= openbox_log=
+dir=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-x11-tests.XXXXXX")
+xvfb_pid= openbox_pid=
 cleanup() {
     [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
-    [ -n "$openbox_log" ] && rm -f "$openbox_log"
+    rm -rf "$dir"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+# Says why the desktop did not come up, with what the program concerned said, and ends.
+gave_up() {
+    echo "$1 said:" >&2; cat "$dir/$1.log" >&2
+    echo "$1 did not start${DISPLAY:+ on $DISPLAY}" >&2
+    exit 2
+}
 
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a display nobody uses and names it, so no other server can be reached by mistake.
+exec 3>"$dir/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$dir/Xvfb.log" 2>&1 &
 xvfb_pid=$!
+exec 3>&-
 tries=0
-until xdpyinfo >/dev/null 2>&1; do
+until [ -s "$dir/display" ]; do
     tries=$((tries + 1))
-    [ $tries -gt 300 ] && { echo "Xvfb did not start on $DISPLAY" >&2; exit 2; }
+    { [ $tries -gt 300 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; } && gave_up Xvfb
     sleep 0.1
 done
+export DISPLAY=":$(head -n 1 "$dir/display")"
 
-openbox_log=$(mktemp "${TMPDIR:-/tmp}/openbox.XXXXXX")
-openbox --sm-disable >"$openbox_log" 2>&1 &
+openbox --sm-disable >"$dir/openbox.log" 2>&1 &
 openbox_pid=$!
 # The window manager is ready once it has loaded its theme (and with it the fonts, which takes seconds on a
 # fresh or busy machine) and says so on the root: its check window comes earlier, before it manages anything.
 tries=0
 until xprop -root _OB_THEME 2>/dev/null | grep -q ' = '; do
     tries=$((tries + 1))
-    if [ $tries -gt 600 ] || ! kill -0 "$openbox_pid" 2>/dev/null; then
-        echo "openbox said:" >&2; cat "$openbox_log" >&2
-        echo "openbox did not start on $DISPLAY" >&2; exit 2
-    fi
+    { [ $tries -gt 600 ] || ! kill -0 "$openbox_pid" 2>/dev/null; } && gave_up openbox
     sleep 0.1
 done
 
