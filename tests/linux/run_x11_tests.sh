@@ -25,7 +25,9 @@ gave_up() {
     exit 2
 }
 
-# The server picks a display nobody uses and names it, so no other server can be reached by mistake.
+# The server picks a display nobody uses and names it, so no other server can be reached by mistake
+# (nor named in a message: until then there is no display of ours).
+unset DISPLAY
 exec 3>"$dir/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$dir/Xvfb.log" 2>&1 &
 xvfb_pid=$!
