@@ -66,6 +66,22 @@ public:
     bool on(LockKey key) { return states().of(key); }
 };
 
+// The keyboard's lamps apart from the lock state: a lamp lit or put out this way changes nothing the keys do,
+// so whatever the user types during an alert comes out as meant. The front end picks the first route that
+// works here at start-up.
+enum class LampRoute { none, keyboardDriver, xkbIndicators, ledService };
+
+class Lamps {
+public:
+    virtual ~Lamps() = default;
+    virtual LampRoute route() = 0;  // the route in use; none: no route works here, the locks are switched instead
+    // Every lamp of every keyboard as given, the lock state untouched. Sent at every flash tick, since some
+    // systems repaint the lamps from the locks on their own; never waits on a device.
+    virtual void show(LockStates lamps) = 0;
+    // Every lamp back to the lock state as it is now, and following it again.
+    virtual void release() = 0;
+};
+
 // Other programs' top-level windows.
 class Windows {
 public:
@@ -104,6 +120,18 @@ class Attention {
 public:
     virtual ~Attention() = default;
     virtual std::optional<std::string> unavailable() = 0;  // why the platform cannot report them; nothing if it can
+};
+
+// What the desktop tells of its windows as it happens. While it listens, the front end hands the form each
+// top-level window that appeared or changed its title or class, and each that asks for the user's attention.
+// The scan stays the safety net: a listener that cannot start loses nothing but time.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    // Why the platform cannot report windows that ask for attention; nothing if it can.
+    virtual std::optional<std::string> attentionUnavailable() = 0;
+    // What to report from now on; off costs nothing.
+    virtual void listen(bool changes, bool attention) = 0;
 };
 
 // Opening a document or starting a program the way the shell does (its verb, its file associations).
