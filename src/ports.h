@@ -82,13 +82,13 @@ public:
     virtual void release() = 0;
 };
 
-// Other programs' top-level windows.
+// Other programs' top-level windows; never the program's own, which no rule may find and no pick may offer.
 class Windows {
 public:
     virtual ~Windows() = default;
-    // The first top-level window in the platform's order that fits the rule; 0 when none does. Without a title
-    // pattern it is the platform's own lookup by class. Titles are read as the system holds them, without
-    // asking the windows, so a hung window never delays it.
+    // The first top-level window in the platform's order that fits the rule; 0 when none does, and always 0
+    // for an empty rule. Titles are read as the system holds them, without asking the windows, so a hung
+    // window never delays it.
     virtual WindowHandle find(const WindowRule& rule) = 0;
     // Ask the window to minimise or to close, as its own system menu would; never blocks on a hung window.
     virtual void minimise(WindowHandle window) = 0;
@@ -96,30 +96,20 @@ public:
     // Every top-level window, hidden ones included, in the platform's order, each with at most kTitleChars
     // characters of the title the system holds for it: no window is asked, so a hung one costs nothing.
     virtual std::vector<TopLevelWindow> topLevelWindows() = 0;
-    // The window's class name, read into a buffer of kClassChars characters; nothing once the window is gone.
+    // The window's class name, at most kClassChars characters; nothing once the window is gone.
     virtual std::optional<std::string> classOf(WindowHandle window) = 0;
     // Nothing once the window is gone.
     virtual std::optional<WindowOwner> ownerOf(WindowHandle window) = 0;
-    // The title as the system holds it, without asking the window; nothing once the window is gone.
+    // The title as the system holds it, at most kRuleTitleChars characters, without asking the window;
+    // nothing once the window is gone.
     virtual std::optional<std::string> titleOf(WindowHandle window) = 0;
-    // Whether the window, as it is now, fits the rule; false once it is gone. A platform whose windows carry
-    // more than one name for their class answers to each.
-    virtual bool fits(WindowHandle window, const WindowRule& rule) {
-        const auto className = classOf(window);
-        const auto title = titleOf(window);
-        return className && title && rule.fits(*className, *title);
-    }
+    // Whether the window, as it is now, fits the rule (an empty rule fits any window); false once it is gone.
+    // A platform whose windows carry more than one name for their class answers to each.
+    virtual bool fits(WindowHandle window, const WindowRule& rule) = 0;
     virtual OwnerTerms terms() { return {}; }
 
-    static constexpr std::size_t kTitleChars = 128, kClassChars = 128;  // not counting the NUL
-};
-
-// Windows that ask for the user's attention, such as a taskbar button that flashes. The front end tells the
-// form of each one as the platform reports it.
-class Attention {
-public:
-    virtual ~Attention() = default;
-    virtual std::optional<std::string> unavailable() = 0;  // why the platform cannot report them; nothing if it can
+    // Characters, not counting the NUL: what the survey's list keeps, and the longest title a rule reads.
+    static constexpr std::size_t kTitleChars = 128, kClassChars = 128, kRuleTitleChars = 2048;
 };
 
 // What the desktop tells of its windows as it happens. While it listens, the front end hands the form each
@@ -172,21 +162,30 @@ public:
     virtual void error(const std::string& text) = 0;    // "Error", error icon, OK
     virtual void warning(const std::string& text) = 0;  // "Warning", warning icon, OK
     virtual void exception(const std::string& text) = 0;  // the title caption, stop icon, OK
+    // An error met where no box may wait for an answer (the session ends, a signal ends the program): written
+    // where a person can find it afterwards, at once.
+    virtual void report(const std::string& text) = 0;
     // The chosen file's full path, or nothing when the user cancels; a dialog that fails throws Error.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
 };
 
-// The settings file: a profile (INI) file at one path. Each call opens the file for that one operation; nothing
-// is cached, and nothing is created until the first write.
+// The settings file: a profile (INI) file at one path. Each call opens the file for that one operation, and
+// nothing is created until the first write.
 class ProfileFile {
 public:
     virtual ~ProfileFile() = default;
     // The key's value, or nothing when the file, the section or the key does not exist. A key that is present
     // but empty reads as "".
     virtual std::optional<std::string> read(const std::string& section, const std::string& key) = 0;
-    // False when the platform refuses the write (a read-only file or folder).
+    // False when the platform refuses the write (a read-only file or folder), or when the value holds a line
+    // break or a NUL, which would end the value early and let the rest pass as lines of the file.
     virtual bool write(const std::string& section, const std::string& key, const std::string& value) = 0;
     virtual std::string path() = 0;  // for the message of a refused write
+    // Why the file cannot hold every character of the value, as the rest of a sentence ("holds 日, which the
+    // system's code page lacks"); nothing when it can.
+    virtual std::optional<std::string> cannotHold(const std::string& /*value*/) { return std::nullopt; }
+    // While on, reads come from one reading of the file (the settings load reads every key in a row).
+    virtual void keepRead(bool /*on*/) {}
 };
 
 // The start-up registration: a named value in a Run key, the per-machine one or the user's own. The key is

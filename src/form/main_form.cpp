@@ -87,7 +87,7 @@ MainForm::MainForm(const FormPorts& ports)
       view_(ports.view),
       lights_(ports.lights),
       windows_(ports.windows),
-      attention_(ports.attention),
+      events_(ports.events),
       shell_(ports.shell),
       player_(ports.player),
       dialogs_(ports.dialogs),
@@ -115,9 +115,21 @@ void MainForm::timer(int id) {
     });
 }
 
-void MainForm::endSession() {
-    // No lock light is left toggled when the session ends under a running alert.
-    dispatch([&] { watch.stopAlert(); });
+void MainForm::endSession() { endFromOutside(); }
+
+void MainForm::endFromOutside() {
+    quietly([&] { watch.stopAlert(); });
+    quietly([&] { player_.close(); });
+    quietly([&] { store(Key::DisableStat); });
+    quietly([&] { events_.listen(false, false); });
+    view_.terminate();
+}
+
+void MainForm::updateListening() {
+    const bool attention = model.checked(Ctl::cbxAttention) && watch.tmrSearch.enabled();
+    if (attention == listeningForAttention_) return;
+    listeningForAttention_ = attention;
+    events_.listen(false, attention);
 }
 
 void MainForm::command(int id) {

@@ -34,7 +34,7 @@ struct FormPorts {
     Model& model;
     View& view;
     Windows& windows;
-    Attention& attention;
+    WindowEvents& events;
     LockLights& lights;
     Dialogs& dialogs;
     ProfileFile& profile;
@@ -58,10 +58,14 @@ public:
     // Another program asked one of the program's own windows (not the main one) to close: the program ends
     // the way closing the main window ends it, rather than lose a window it cannot do without.
     void ownWindowClosing() { close(); }
+    // The session ends, or the program is told to end from outside (a signal): nobody may be there to answer a
+    // box, so a failure goes to the dialogs' report, and the program ends whatever fails, the lights off.
+    void endFromOutside();
     // A window asked for the user's attention (its taskbar button flashes).
     void windowAsksForAttention(WindowHandle window);
 
-    // Runs f; an error it raises is shown in the exception box and the program goes on.
+    // Runs f; an error it raises is shown in the exception box and the program goes on. Afterwards the window
+    // events are listened for as the watch now needs them.
     template <class F>
     void dispatch(F&& f) {
         try {
@@ -69,6 +73,7 @@ public:
         } catch (const std::exception& e) {
             dialogs_.exception(exceptionText(e.what()));
         }
+        updateListening();
     }
 
     // Setting a check box from code runs the same click handling as a user's click, when the state changes.
@@ -148,6 +153,17 @@ private:
     // Whether the attention option can work here: shown on the Match page at start-up.
     void showAttentionState();
     void storeDisableStat();
+    // Attention is listened for only while it can raise the alert: the box ticked and the watch scanning.
+    void updateListening();
+    // Runs f; an error it raises goes to the dialogs' report, for the ways out where no box may wait.
+    template <class F>
+    void quietly(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            dialogs_.report(exceptionText(e.what()));
+        }
+    }
     // The status timer runs while the lights can be seen: the window shown and the lights not disabled. A
     // program hidden in the tray then wakes for nothing but its watch.
     void updateStatusTimer();
@@ -160,7 +176,7 @@ private:
     View& view_;
     LockLights& lights_;
     Windows& windows_;
-    Attention& attention_;
+    WindowEvents& events_;
     Shell& shell_;
     MediaPlayer& player_;
     Dialogs& dialogs_;
@@ -169,6 +185,7 @@ private:
     std::string manualName_;
     bool loading_ = false;  // the settings load is setting the controls, not the user
     bool mainShown_ = false;
+    bool listeningForAttention_ = false;
 };
 
 }  // namespace vr

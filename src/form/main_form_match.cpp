@@ -10,6 +10,9 @@ namespace vr {
 namespace {
 
 constexpr const char* kNoMatch = "No window matches.";
+constexpr const char* kNamesNoWindow =
+    "The rule names no window (no class, no title pattern): only a window that asks for attention can raise "
+    "the alert.";
 constexpr const char* kNotAvailable = "Not available on this system: ";
 
 }  // namespace
@@ -26,6 +29,7 @@ void MainForm::cbxWatchAtStartClick() {
 
 void MainForm::btnTestClick() {
     const WindowRule rule = windowRule(model);
+    if (rule.empty()) return model.setText(Ctl::lblTestResult, kNamesNoWindow);
     const WindowHandle window = windows_.find(rule);
     const auto className = window ? windows_.classOf(window) : std::nullopt;
     const auto title = window ? windows_.titleOf(window) : std::nullopt;
@@ -37,7 +41,7 @@ void MainForm::btnTestClick() {
 }
 
 void MainForm::showAttentionState() {
-    const auto why = attention_.unavailable();
+    const auto why = events_.attentionUnavailable();
     model.setEnabled(Ctl::cbxAttention, !why);
     model.setText(Ctl::lblAttentionState, why ? kNotAvailable + *why : std::string());
 }

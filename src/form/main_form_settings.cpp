@@ -23,8 +23,10 @@ bool isActionButton(Ctl control) {
 
 void MainForm::loadSettings() {
     loading_ = true;
+    settings.keepRead(true);
     // Each key is applied on its own: an error raised by a click behaviour is shown and the rest still load.
     for (const SettingKey& key : kSettings) dispatch([&] { loadKey(key); });
+    settings.keepRead(false);
     loading_ = false;
 }
 

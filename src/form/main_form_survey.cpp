@@ -29,12 +29,18 @@ void MainForm::lsbHandlesClick() {
     // The list is a snapshot: a window closed since the scan leaves the information and the class as they are.
     const auto className = windows_.classOf(window);
     const auto owner = windows_.ownerOf(window);
-    if (!className || !owner) return;
+    const auto title = windows_.titleOf(window);
+    if (!className || !owner || !title) return;
     const std::string target = bufferText(*className, Windows::kClassChars);
-    model.setText(Ctl::lblHandle, handleInformation(window, target, *owner, windows_.terms()));
+    std::string information = handleInformation(window, target, *owner, windows_.terms());
+    // What another program names its window is data: a class that would break the settings file's lines can be
+    // watched now, but not kept.
+    if (target.find_first_of("\r\n") != std::string::npos)
+        information += "\r\nThis class holds a line break: it is watched now, but Set cannot keep it.";
+    model.setText(Ctl::lblHandle, information);
     setTargetClass(target);
-    // The picked window's title, ready to be made the title pattern on the Match page.
-    model.setText(Ctl::txtTitle, items[static_cast<std::size_t>(index)].text);
+    // The picked window's whole title, as the rule reads it, ready to be made the title pattern on the Match page.
+    model.setText(Ctl::txtTitle, patternForTitle(*title, kValueChars));
 }
 
 void MainForm::setTargetClass(const std::string& className) {

@@ -1,44 +1,32 @@
 #include "match/match_rule.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace vr {
 
-namespace {
-
-bool sameLetter(char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+std::u32string folded(std::string_view utf8, CaseFold fold) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) out += fold(nextChar(utf8, at));
+    return out;
 }
 
-}  // namespace
+RuleMatcher::RuleMatcher(const WindowRule& rule, CaseFold fold)
+    : fold_(fold),
+      checksClass_(!rule.className.empty()),
+      checksTitle_(rule.titlePattern.has_value()),
+      className_(folded(rule.className, fold)),
+      pattern_(rule.titlePattern ? folded(*rule.titlePattern, fold) : std::u32string()) {}
 
-bool fitsPattern(std::string_view pattern, std::string_view text) {
-    // Greedy matching with one point to come back to: the last '*' and where its run ends so far. Linear in
-    // practice and never worse than pattern times text, whatever the input.
-    std::size_t p = 0, t = 0;
-    std::size_t star = std::string_view::npos, resume = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            resume = t;
-        } else if (p < pattern.size() && (pattern[p] == '?' || sameLetter(pattern[p], text[t]))) {
-            ++p;
-            ++t;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            t = ++resume;
-        } else {
-            return false;
-        }
+std::string patternForTitle(std::string_view title, std::size_t maxChars) {
+    std::string pattern;
+    std::size_t chars = 0;
+    for (std::size_t at = 0; at < title.size(); ++chars) {
+        const std::size_t start = at;
+        const char32_t c = nextChar(title, at);
+        if (chars + 1 == maxChars && at < title.size()) return pattern + '*';  // one more would not fit
+        if (c == U'\r' || c == U'\n' || c == 0) pattern += '?';
+        else pattern.append(title.substr(start, at - start));
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
-bool WindowRule::fitsClass(std::string_view windowClass) const {
-    return className.empty() ||
-           std::equal(className.begin(), className.end(), windowClass.begin(), windowClass.end(), sameLetter);
+    return pattern;
 }
 
 }  // namespace vr

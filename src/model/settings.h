@@ -2,6 +2,7 @@
 // button that stores it and, for the intervals, their range, step and timer. Load, store, the range checks and
 // the spin edits all read this one table, by key.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <span>
@@ -11,6 +12,10 @@
 namespace vr {
 
 enum class ValueType { Boolean, Integer, String };
+
+// The longest text the settings file keeps for a value, in characters, on both front ends; a longer value in
+// the file reads as its first kValueChars characters.
+inline constexpr std::size_t kValueChars = 2047;
 
 // The keys, numbered in load order.
 enum class Key : int {

@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include "match/text.h"
+
 #include "settings/intervals.h"
 #include "settings/paths.h"
 #include "settings/profile_value.h"
@@ -26,11 +28,30 @@ std::int32_t SettingsFile::integer(const SettingKey& key) {
 }
 
 std::string SettingsFile::string(const SettingKey& key) {
-    return file_.read(key.section, key.name).value_or(key.fallback);
+    return cutToChars(file_.read(key.section, key.name).value_or(key.fallback), kValueChars);
 }
 
+namespace {
+
+bool needsQuotes(std::string_view value) {
+    constexpr std::string_view kEdges = " \t\v\f\"'";
+    return !value.empty() && (kEdges.find(value.front()) != kEdges.npos || kEdges.find(value.back()) != kEdges.npos);
+}
+
+}  // namespace
+
 void SettingsFile::store(const SettingKey& key, const std::string& value) {
-    if (!file_.write(key.section, key.name, value)) throw Error("Unable to write to " + file_.path());
+    const std::string refused = "Unable to write to " + file_.path();
+    const std::string what = std::string(": the value of ") + key.name;
+    if (value.find('\0') != std::string::npos)
+        throw Error(refused + what + " holds a NUL character, which the settings file cannot keep");
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw Error(refused + what + " holds a line break, which the settings file cannot keep");
+    if (charCount(value) > kValueChars)
+        throw Error(refused + what + " is longer than the " + std::to_string(kValueChars) +
+                    " characters the settings file keeps");
+    if (const auto why = file_.cannotHold(value)) throw Error(refused + what + " " + *why);
+    if (!file_.write(key.section, key.name, needsQuotes(value) ? '"' + value + '"' : value)) throw Error(refused);
 }
 
 void SettingsFile::store(const SettingKey& key, const Model& model) {

@@ -1,14 +1,13 @@
 #include "survey/window_survey.h"
 
+#include "match/text.h"
+
 #include <cstdio>
 #include <utility>
 
 namespace vr {
 
-std::string bufferText(std::string_view reply, std::size_t limit) {
-    reply = reply.substr(0, limit);
-    return std::string(reply.substr(0, reply.find('\0')));
-}
+std::string bufferText(std::string_view reply, std::size_t limit) { return cutToChars(reply, limit); }
 
 std::vector<TopLevelWindow> titledWindows(Windows& windows) {
     std::vector<TopLevelWindow> titled;

@@ -10,7 +10,7 @@
 namespace vr {
 
 // The text a buffer of `limit` characters (plus its NUL) holds of a reply: up to its first NUL, at most limit
-// characters.
+// characters, never half of one.
 std::string bufferText(std::string_view reply, std::size_t limit);
 
 // The titled top-level windows in the platform's order, each with its title as a list item shows it. Untitled

@@ -71,8 +71,10 @@ void WatchCycle::tmrDelayTimer() { tmrSearch.setEnabled(true); }
 
 void WatchCycle::tmrSearchTimer() {
     tmrDelay.setEnabled(false);
-    // The rule is read afresh at every tick, so a pick or a new pattern takes effect at the next one.
-    if (windows_.find(windowRule(model_)) == 0) return;
+    // The rule is read afresh at every tick, so a pick or a new pattern takes effect at the next one. A rule that
+    // names no window leaves the alert to a window asking for attention.
+    const WindowRule rule = windowRule(model_);
+    if (rule.empty() || windows_.find(rule) == 0) return;
     found(0);
 }
 

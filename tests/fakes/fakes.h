@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "linux/adapters/case_fold.h"
 #include "model/layout.h"
 #include "model/model.h"
 #include "ports.h"
@@ -156,20 +157,27 @@ public:
 
     static WindowHandle handleOf(const std::string& name) { return std::hash<std::string>{}(name) | 1; }
     // Without a title pattern, a class in open or on the desktop, as the platform's lookup by class finds it;
-    // with one, the first desktop window that fits the rule.
+    // with one, the first desktop window that fits the rule. An empty rule finds nothing.
     WindowHandle find(const WindowRule& rule) override {
         const std::string& name = rule.className;
         lookups.push_back(name);
         note(journal, "find:" + name + (rule.titlePattern ? " title:" + *rule.titlePattern : ""));
         WindowHandle window = 0;
-        if (!rule.titlePattern) {
+        const RuleMatcher matcher(rule, lx::foldCase);
+        if (rule.empty()) {
+        } else if (!rule.titlePattern) {
             window = open.count(name) ? handleOf(name) : 0;
             if (const Desktop* w = find([&](const Desktop& d) { return d.className == name; })) window = w->handle;
-        } else if (const Desktop* w = find([&](const Desktop& d) { return rule.fits(d.className, d.title); })) {
+        } else if (const Desktop* w = find([&](const Desktop& d) { return matcher.fits(d.className, d.title); })) {
             window = w->handle;
         }
         if (found) found(name);
         return window;
+    }
+    bool fits(WindowHandle window, const WindowRule& rule) override {
+        const auto className = classOf(window);
+        const auto title = titleOf(window);
+        return className && title && RuleMatcher(rule, lx::foldCase).fits(*className, *title);
     }
     void minimise(WindowHandle window) override {
         commands.push_back({window, "minimise"});
@@ -209,11 +217,19 @@ private:
     }
 };
 
-// The platform's report of windows that ask for attention: available unless a reason is set.
-class Attention : public vr::Attention {
+// The platform's window events: attention is reported unless a reason is set; every change of what is
+// listened for is recorded.
+class WindowEvents : public vr::WindowEvents {
 public:
     std::optional<std::string> reason;
-    std::optional<std::string> unavailable() override { return reason; }
+    struct Listening {
+        bool changes, attention;
+        bool operator==(const Listening&) const = default;
+    };
+    std::vector<Listening> listening;
+    std::optional<std::string> attentionUnavailable() override { return reason; }
+    void listen(bool changes, bool attention) override { listening.push_back({changes, attention}); }
+    bool attentionHeard() const { return !listening.empty() && listening.back().attention; }
 };
 
 class Shell : public vr::Shell {
@@ -255,6 +271,8 @@ public:
     void error(const std::string& text) override { shown.push_back({"error", text}); }
     void warning(const std::string& text) override { shown.push_back({"warning", text}); }
     void exception(const std::string& text) override { shown.push_back({"exception", text}); }
+    std::vector<std::string> reports;  // what went to the report, where no box may wait
+    void report(const std::string& text) override { reports.push_back(text); }
     std::optional<std::string> openFile(const OpenFileRequest& request) override {
         requests.push_back(request);
         if (!dialogFailure.empty()) throw Error(dialogFailure);
@@ -307,6 +325,18 @@ public:
     std::string where = "C:\\Program Files\\Vigilamp\\vigilamp.ini";
     bool refuse = false;         // every write is refused, as for a read-only file or folder
     std::vector<Write> writes;   // every write attempted, in order
+    std::string lacking;         // characters the file's encoding cannot hold (a code page's gaps)
+    int readings = 0;            // how often the file itself was read
+    bool kept = false;           // reads come from one reading (keepRead)
+
+    std::optional<std::string> cannotHold(const std::string& value) override {
+        if (value.find_first_of(lacking) == std::string::npos || lacking.empty()) return std::nullopt;
+        return "holds a character the system's code page lacks";
+    }
+    void keepRead(bool on) override {
+        if (on && !kept) ++readings;
+        kept = on;
+    }
 
     void set(const std::string& section, const std::string& key, const std::string& value) {
         contents[lower(section) + "\n" + lower(key)] = value;
@@ -317,12 +347,20 @@ public:
         return it->second;
     }
 
+    // As the profile functions read a value: the blanks around it and one pair of quotes around it do not count.
     std::optional<std::string> read(const std::string& section, const std::string& key) override {
-        return get(section, key);
+        if (!kept) ++readings;
+        auto value = get(section, key);
+        if (!value) return value;
+        const auto first = value->find_first_not_of(" \t"), last = value->find_last_not_of(" \t");
+        *value = first == std::string::npos ? "" : value->substr(first, last - first + 1);
+        if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'') && value->back() == value->front())
+            *value = value->substr(1, value->size() - 2);
+        return value;
     }
     bool write(const std::string& section, const std::string& key, const std::string& value) override {
         writes.push_back({section, key, value, refuse});
-        if (refuse) return false;
+        if (refuse || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
         set(section, key, value);
         return true;
     }

@@ -27,7 +27,7 @@ struct Rig {
     Model model;
     View view{model};
     Windows windows;
-    Attention attention;
+    WindowEvents events;
     LockLights lights;
     Dialogs dialogs;
     Profile profile;
@@ -35,7 +35,7 @@ struct Rig {
     Shell shell;
     MediaPlayer player;
     Journal journal;  // the window lookups and commands, the shell and the player, in one order
-    MainForm form{FormPorts{timers, model, view, windows, attention, lights, dialogs, profile, runKey, shell, player, kExecutable}};
+    MainForm form{FormPorts{timers, model, view, windows, events, lights, dialogs, profile, runKey, shell, player, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}

@@ -120,14 +120,27 @@ TEST_F(MainFormTest, AboutShowsTheAboutWindowEachTimeAndLeavesTheWatchAndTheMain
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
-TEST_F(MainFormTest, TheEndOfTheSessionStopsARunningAlert) {
+TEST_F(MainFormTest, AnEndFromOutsideNeverWaitsOnABoxAndEndsWithTheLightsOffWhateverFails) {
     rig.windows.open.insert("IMWindowClass");
     rig.model.setChecked(Ctl::cbxFlshpatCaps, true);
     rig.click(Ctl::btnExecute);
     rig.timers.advance(12000);
-    rig.form.endSession();
+    ASSERT_FALSE(rig.lightsOff());
+    rig.profile.refuse = true;  // a read-only file, folder or a full disk
+    rig.player.failClose = "The media player could not be closed";
+    rig.form.endFromOutside();
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
+    EXPECT_TRUE(rig.view.terminated);
+    EXPECT_TRUE(rig.dialogs.shown.empty()) << "no box";
+    EXPECT_EQ(rig.dialogs.reports, (std::vector<std::string>{"The media player could not be closed.",
+                                                             "Unable to write to " + rig.profile.where + "."}));
+    EXPECT_EQ(rig.profile.writes.back().key, "DisableStat") << "it still tried to keep the choice";
+
+    fake::Rig session{fake::designTimeIni()};  // the session's end goes the same way
+    session.form.endSession();
+    EXPECT_TRUE(session.view.terminated);
+    EXPECT_EQ(session.player.calls, (std::vector<std::string>{"close"}));
 }
 
 }  // namespace

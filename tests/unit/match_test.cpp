@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "fakes/rig.h"
+#include "linux/adapters/case_fold.h"
 #include "match/match_rule.h"
 
 namespace vr {
 namespace {
+
+bool fitsPattern(const std::string& pattern, const std::string& text) {
+    return RuleMatcher({"", pattern}, lx::foldCase).fitsTitle(std::string_view(text));
+}
 
 TEST(TitlePattern, StarsQuestionMarksAndLetterCase) {
     EXPECT_TRUE(fitsPattern("(*)*", "(1) Inbox"));
@@ -22,6 +27,32 @@ TEST(TitlePattern, StarsQuestionMarksAndLetterCase) {
     EXPECT_TRUE(fitsPattern("*.*", "notes.txt"));
 }
 
+TEST(TitlePattern, ComparesCharactersNotBytesWithEveryLetterFolded) {
+    EXPECT_TRUE(fitsPattern("Caf?", "Café"));
+    EXPECT_FALSE(fitsPattern("??", "é")) << "one character, however many bytes";
+    EXPECT_TRUE(fitsPattern("cafÉ", "Café"));
+    EXPECT_TRUE(fitsPattern("ПРИВЕТ", "привет"));
+    EXPECT_TRUE(fitsPattern("*ΣΟΦΙΑ*", "(2) σοφια"));
+    EXPECT_TRUE(fitsPattern("???", "日本語"));
+    EXPECT_FALSE(fitsPattern("???", "日本"));
+    EXPECT_FALSE(fitsPattern("ア", "ヂ")) << "no byte of one character stands for another";
+    EXPECT_FALSE(fitsPattern("*a*", "ア"));
+    EXPECT_TRUE(fitsPattern("?🙂*", "x🙂 smile")) << "a character beyond the first plane is one character";
+    // A byte that starts no character is one unreadable character of its own, and takes nothing after it.
+    EXPECT_TRUE(fitsPattern("?ab", "\xFF" "ab"));
+    EXPECT_TRUE(fitsPattern("a?", "a\xE6"));  // a sequence cut short
+}
+
+TEST(TitlePattern, ATitleAsTheSystemKeepsItInUtf16FitsAsItsUtf8Would) {
+    const RuleMatcher matcher({"", "*ÉTÉ ?🙂"}, lx::foldCase);
+    EXPECT_TRUE(matcher.fitsTitle(std::u16string_view(u"(1) été x🙂")));
+    EXPECT_FALSE(matcher.fitsTitle(std::u16string_view(u"(1) été 🙂")));
+    EXPECT_TRUE(matcher.fitsTitle(std::u16string_view(u"été \xD800🙂"))) << "a lone surrogate is one character";
+    EXPECT_EQ(toUtf8(u"été 🙂"), "été 🙂");
+    EXPECT_EQ(toUtf16("été 🙂"), u"été 🙂");
+    EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+}
+
 TEST(TitlePattern, EmptyFitsOnlyEmptyAndLongTitlesStayFast) {
     EXPECT_TRUE(fitsPattern("", ""));
     EXPECT_FALSE(fitsPattern("", "Inbox"));
@@ -34,16 +65,31 @@ TEST(TitlePattern, EmptyFitsOnlyEmptyAndLongTitlesStayFast) {
 }
 
 TEST(WindowRuleFits, TheClassAsTheSystemComparesItAndAnEmptyClassIsAny) {
-    const WindowRule classOnly{"IMWindowClass", std::nullopt};
+    const RuleMatcher classOnly({"IMWindowClass", std::nullopt}, lx::foldCase);
     EXPECT_TRUE(classOnly.fits("imwindowclass", "whatever"));
     EXPECT_FALSE(classOnly.fits("IMWindowClass2", "whatever"));
-    const WindowRule both{"Chrome_WidgetWin_1", "(*)*"};
+    EXPECT_FALSE(classOnly.fits("IMWindowClas", "whatever"));
+    EXPECT_TRUE(RuleMatcher({"ÉTÉ", std::nullopt}, lx::foldCase).fits("été", ""));
+    const RuleMatcher both({"Chrome_WidgetWin_1", "(*)*"}, lx::foldCase);
     EXPECT_TRUE(both.fits("Chrome_WidgetWin_1", "(2) Chat"));
     EXPECT_FALSE(both.fits("Chrome_WidgetWin_1", "Chat"));
     EXPECT_FALSE(both.fits("Notepad", "(2) Chat"));
-    const WindowRule titleOnly{"", "*Inbox*"};
+    const RuleMatcher titleOnly({"", "*Inbox*"}, lx::foldCase);
     EXPECT_TRUE(titleOnly.fits("AnyClass", "(1) Inbox"));
-    EXPECT_TRUE((WindowRule{"", std::nullopt}.fits("AnyClass", "")));  // nothing set: any window
+    EXPECT_TRUE((WindowRule{"", std::nullopt}.empty()));  // nothing set: names no window
+    EXPECT_TRUE(RuleMatcher({"", std::nullopt}, lx::foldCase).fits("AnyClass", ""));  // yet any window fits it
+    EXPECT_FALSE((WindowRule{"", "*"}.empty()));
+}
+
+TEST(PatternForTitle, KeepsTheWholeTitleWithLineBreaksAsOneCharacterAndALongOneCutWithAStar) {
+    EXPECT_EQ(patternForTitle("Evil\r\n[Actions]\r\nEnable=1", 2047), "Evil??[Actions]??Enable=1");
+    EXPECT_TRUE(fitsPattern(patternForTitle("Evil\r\n[Actions]", 2047), "Evil\r\n[Actions]"));
+    const std::string title = std::string(300, 'x') + "é";
+    EXPECT_EQ(patternForTitle(title, 2047), title);
+    EXPECT_EQ(patternForTitle(title, 301), title);
+    EXPECT_EQ(patternForTitle(title, 300), std::string(299, 'x') + "*");
+    EXPECT_EQ(patternForTitle("日本語です", 3), "日本*");
+    EXPECT_TRUE(fitsPattern(patternForTitle("日本語です", 3), "日本語です"));
 }
 
 // Design-time settings, a one-second delay, and a desktop with a browser window whose title changes.
@@ -164,7 +210,7 @@ TEST_F(MatchTest, TheAttentionAlertGoesTheScansWayAndTheOptionOffIgnoresIt) {
 
 TEST_F(MatchTest, WhereThePlatformCannotReportAttentionTheBoxSaysWhyAndIsDisabled) {
     fake::Rig r{ini({{"Match", "Attention", "1"}}),
-                [](fake::Rig& x) { x.attention.reason = "it does not report windows that flash their taskbar buttons."; }};
+                [](fake::Rig& x) { x.events.reason = "it does not report windows that flash their taskbar buttons."; }};
     EXPECT_FALSE(r.view.enables[Ctl::cbxAttention]);
     EXPECT_EQ(r.view.texts[Ctl::lblAttentionState],
               "Not available on this system: it does not report windows that flash their taskbar buttons.");
@@ -218,6 +264,78 @@ TEST_F(MatchTest, PickingOnTheAdvancedPageFillsTheClassAndThePattern) {
     EXPECT_EQ(rig.view.texts[Ctl::txtTitle], "(5) Elsewhere");
     rig.click(Ctl::btnTest);
     EXPECT_EQ(rig.view.texts[Ctl::lblTestResult], "Handle: 000000C0\r\nClass: Other\r\nTitle: (5) Elsewhere");
+}
+
+TEST_F(MatchTest, APickTakesTheWholeTitleAndWhatAnotherProgramNamesNeverWritesSettings) {
+    const std::string longTitle = std::string(299, 'L') + "é";
+    const std::string planted = "Evil\r\n[Actions]\r\nEnable=1\r\nFile=C:\\planted.exe\r\n[Advanced]";
+    rig.windows.desktop = {{0xD0, longTitle, "LongWindow", {1, 2}},
+                           {0xE0, "Evil\r\n[Actions]\r\nEnable=1", planted, {3, 4}},
+                           {0xF0, std::string(300, 'L'), "Other", {5, 6}}};
+    rig.toggle(Ctl::cbxEnableAdvanced);
+    rig.click(Ctl::btnScan);
+    rig.model.userSelected(Ctl::lsbHandles, 0);
+    rig.click(Ctl::lsbHandles);
+    EXPECT_EQ(rig.view.items[Ctl::lsbHandles][0].text.size(), 128u) << "the list shows what it keeps";
+    EXPECT_EQ(rig.view.texts[Ctl::txtTitle], longTitle) << "the pattern holds the whole title";
+    rig.toggle(Ctl::cbxTitleEnable);
+    rig.click(Ctl::btnTest);
+    EXPECT_EQ(rig.view.texts[Ctl::lblTestResult].substr(0, 16), "Handle: 000000D0");
+
+    rig.profile.writes.clear();
+    rig.model.userSelected(Ctl::lsbHandles, 1);
+    rig.click(Ctl::lsbHandles);
+    EXPECT_EQ(rig.view.texts[Ctl::txtTitle], "Evil??[Actions]??Enable=1") << "each line break one '?'";
+    EXPECT_NE(rig.view.texts[Ctl::lblHandle].find("This class holds a line break: it is watched now, but Set cannot "
+                                                  "keep it."),
+              std::string::npos);
+    rig.click(Ctl::btnTest);
+    EXPECT_EQ(rig.view.texts[Ctl::lblTestResult].substr(0, 16), "Handle: 000000E0") << "the class and title fit it";
+    rig.click(Ctl::btnSet);
+    ASSERT_FALSE(rig.dialogs.shown.empty());
+    EXPECT_EQ(rig.dialogs.shown.back().kind, "exception");
+    EXPECT_NE(rig.dialogs.shown.back().text.find("the value of Handlename holds a line break"), std::string::npos);
+    rig.click(Ctl::btnTitleSet);
+    for (const auto& write : rig.profile.writes)
+        EXPECT_EQ(write.value.find_first_of("\r\n"), std::string::npos) << write.key << " reached the file";
+    EXPECT_EQ(rig.profile.get("Match", "Title"), "Evil??[Actions]??Enable=1");
+    EXPECT_FALSE(rig.profile.get("Actions", "File")) << "no key was planted";
+}
+
+TEST_F(MatchTest, AttentionIsListenedForOnlyWhileTheBoxIsTickedAndTheWatchScans) {
+    EXPECT_FALSE(rig.events.attentionHeard()) << "idle";
+    rig.click(Ctl::btnExecute);
+    EXPECT_FALSE(rig.events.attentionHeard()) << "during the initial delay";
+    rig.timers.advance(1000);
+    EXPECT_TRUE(rig.events.attentionHeard()) << "scanning";
+    rig.toggle(Ctl::cbxAttention);
+    EXPECT_FALSE(rig.events.attentionHeard()) << "the box unticked";
+    rig.toggle(Ctl::cbxAttention);
+    EXPECT_TRUE(rig.events.attentionHeard());
+    retitle(kBrowser, "(1) Inbox");
+    rig.timers.advance(1000);
+    ASSERT_TRUE(alerting());
+    EXPECT_FALSE(rig.events.attentionHeard()) << "alerting";
+    rig.click(Ctl::btnDisable);
+    EXPECT_FALSE(rig.events.attentionHeard());
+    using L = fake::WindowEvents::Listening;
+    EXPECT_EQ(rig.events.listening,
+              (std::vector<L>{{false, true}, {false, false}, {false, true}, {false, false}})) << "each change once";
+}
+
+TEST_F(MatchTest, AnEmptyRuleScansForNothingWhileAnyWindowAskingForAttentionAlerts) {
+    fake::Rig any{ini({{"Advanced", "Handlename", ""}, {"Match", "Attention", "1"}}),
+                  [](fake::Rig& r) { r.windows.desktop = {{kOther, "Quiet", "Other", {1, 2}}}; }};
+    any.click(Ctl::btnExecute);
+    any.timers.advance(5000);
+    EXPECT_FALSE(any.form.watch.tmrFlash.enabled()) << "the quiet window raises nothing";
+    any.click(Ctl::btnTest);
+    EXPECT_EQ(any.view.texts[Ctl::lblTestResult],
+              "The rule names no window (no class, no title pattern): only a window that asks for attention can "
+              "raise the alert.");
+    any.form.windowAsksForAttention(kOther);
+    EXPECT_TRUE(any.form.watch.tmrFlash.enabled());
+    EXPECT_EQ(any.windows.commands.back(), (std::pair<WindowHandle, std::string>{kOther, "minimise"}));
 }
 
 }  // namespace

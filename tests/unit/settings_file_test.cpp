@@ -106,6 +106,46 @@ TEST_F(SettingsFileTest, ARefusedStoreNamesTheFile) {
     }
 }
 
+TEST_F(SettingsFileTest, AValueTheFileCouldNotGiveBackIsRefusedNamingItsKeyAndNothingIsWritten) {
+    const SettingKey& program = setting(Key::File);
+    const auto refusal = [&](const std::string& value) -> std::string {
+        try {
+            file.store(program, value);
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::string prefix = "Unable to write to C:\\Program Files\\Vigilamp\\vigilamp.ini: the value of File ";
+    EXPECT_EQ(refusal("C:\\a.exe\r\n[Actions]\r\nEnable=1"),
+              prefix + "holds a line break, which the settings file cannot keep");
+    EXPECT_EQ(refusal("x\ny"), prefix + "holds a line break, which the settings file cannot keep");
+    EXPECT_EQ(refusal(std::string("x\0y", 3)), prefix + "holds a NUL character, which the settings file cannot keep");
+    EXPECT_EQ(refusal(std::string(2048, 'x')),
+              prefix + "is longer than the 2047 characters the settings file keeps");
+    profile.lacking = "\xE6";  // the lead byte of 日: a code page without it
+    EXPECT_EQ(refusal("日本語"), prefix + "holds a character the system's code page lacks");
+    EXPECT_TRUE(profile.writes.empty()) << "a refused value reaches no write";
+    EXPECT_EQ(refusal(std::string(2047, 'x')), "");
+    EXPECT_EQ(refusal(std::string(2047, 'x').replace(0, 1, "é")), "") << "characters, not bytes";
+}
+
+TEST_F(SettingsFileTest, AValueWithBlanksOrQuotesAtItsEdgesIsWrittenInQuotesAndReadBackWhole) {
+    const SettingKey& program = setting(Key::File);
+    for (const std::string value : {"notify ", " notify", "\"*\"", "'x", "x'", "\"", "\tx", "a \"b\" c"}) {
+        SCOPED_TRACE(value);
+        file.store(program, value);
+        EXPECT_EQ(file.string(program), value);
+    }
+    EXPECT_EQ(profile.writes[0].value, "\"notify \"");
+    EXPECT_EQ(profile.writes[2].value, "\"\"*\"\"");
+    EXPECT_EQ(profile.writes.back().value, "a \"b\" c") << "quotes inside need none around them";
+    profile.set("Actions", "File", "\"quoted\"");  // a file written by hand: its quotes come off, as ever
+    EXPECT_EQ(file.string(program), "quoted");
+    profile.set("Actions", "File", std::string(2000, 'x') + std::string(100, 'y'));
+    EXPECT_EQ(file.string(program), std::string(2000, 'x') + std::string(47, 'y')) << "read as its first 2047";
+}
+
 TEST_F(SettingsFileTest, StoresFromControlsWriteTheirTypesEncoding) {
     Model model;
     model.setChecked(Ctl::cbxFlshpatCaps, true);

@@ -116,13 +116,21 @@ TEST(SettingsLoad, BooleansTreatAnyNonZeroIntegerAsTrueAndOtherTextAsTheDefault)
     EXPECT_FALSE(rig.view.checks[Ctl::cbxDisableStat]);
 }
 
-TEST(SettingsLoad, AnEmptyClassNameIsKeptAndTheScanAsksForIt) {
-    fake::Rig rig{{{"Advanced", "Handlename", ""}}};
+TEST(SettingsLoad, AnEmptyClassNameIsKeptAndWithoutAPatternTheScanFindsNoWindow) {
+    fake::Rig rig{{{"Advanced", "Handlename", ""}},
+                  [](fake::Rig& r) { r.windows.desktop = {{0x10, "Terminal", "XTerm", {1, 2}}}; }};
     EXPECT_EQ(rig.view.texts[Ctl::lblClassname], "");
     rig.click(Ctl::btnExecute);
-    rig.timers.advance(2000);
-    ASSERT_FALSE(rig.windows.lookups.empty());
-    EXPECT_EQ(rig.windows.lookups[0], "");
+    rig.timers.advance(5000);
+    EXPECT_TRUE(rig.windows.lookups.empty()) << "a rule that names no window is not looked for";
+    EXPECT_FALSE(rig.form.watch.tmrFlash.enabled()) << "no alert on whatever window is open";
+    EXPECT_TRUE(rig.form.watch.tmrSearch.enabled()) << "the watch goes on, for a window asking for attention";
+}
+
+TEST(SettingsLoad, TheFileIsReadOnceForTheWholeLoad) {
+    fake::Rig rig{fake::designTimeIni()};
+    EXPECT_EQ(rig.profile.readings, 1);
+    EXPECT_FALSE(rig.profile.kept) << "and read afresh afterwards";
 }
 
 TEST(SettingsLoad, EveryKeyStoredFromItsControlLoadsBackIntoIt) {

@@ -99,8 +99,9 @@ TEST_F(AdvancedPage, TickingEnablesPickingAndWatchesNoClassUntilAWindowIsPicked)
     EXPECT_TRUE(rig.profile.writes.empty());
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
     rig.timers.advance(11000);  // the 10 s delay, then the first scan tick
-    ASSERT_FALSE(rig.windows.lookups.empty());
-    EXPECT_EQ(rig.windows.lookups.back(), "");
+    EXPECT_TRUE(rig.form.watch.tmrSearch.enabled());
+    EXPECT_TRUE(rig.windows.lookups.empty()) << "no class and no pattern: the scan looks for no window";
+    EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
 }
 
 TEST_F(AdvancedPage, ScanListsTheTitledWindowsAndASecondScanReplacesTheFirst) {
