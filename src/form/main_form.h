@@ -63,6 +63,10 @@ public:
     void endFromOutside();
     // A window asked for the user's attention (its taskbar button flashes).
     void windowAsksForAttention(WindowHandle window);
+    // The player failed on a thread of its own, after its call had returned: shown as the call's error would be.
+    void playerFailed(const std::string& message) {
+        dispatch([&] { throw Error(message); });
+    }
 
     // Runs f; an error it raises is shown in the exception box and the program goes on. Afterwards the window
     // events are listened for as the watch now needs them.

@@ -14,6 +14,7 @@
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lights.h"
 
+#include <X11/Xlib-xcb.h>
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -105,9 +106,19 @@ TEST_F(X11Test, FindsTheFirstWindowByClassOrInstanceThenByTitle) {
     EXPECT_TRUE(windows_.fits(beta, {"vr-beta", "Beta*"}));
     EXPECT_FALSE(windows_.fits(beta, {"VrAlpha", std::nullopt}));
     EXPECT_EQ(windows_.titleOf(second), "Second alpha");
+    EXPECT_TRUE(windows_.fits(beta, {"", std::nullopt})) << "an empty rule fits any window that asks";
+    EXPECT_EQ(windows_.find({"", std::nullopt}), 0u) << "yet names none to look for";
+
+    // Seen by the program whose windows they are, they are never found, listed or fitted.
+    X11Windows mine(ours_, xcb_get_setup(XGetXCBConnection(app_))->resource_id_base);
+    EXPECT_EQ(mine.find({"vralpha", std::nullopt}), 0u);
+    EXPECT_EQ(mine.find({"", "*"}), 0u);
+    EXPECT_FALSE(listed(mine, first));
+    EXPECT_FALSE(mine.fits(beta, {"", std::nullopt}));
+    EXPECT_EQ(mine.classOf(beta), "VrBeta") << "what the survey shows of a window stays readable";
 }
 
-// The survey keeps a title's first kTitleChars bytes: the list gets as many whole characters as fit in them.
+// The survey keeps a title's first kTitleChars characters, whatever their bytes.
 TEST_F(X11Test, TitlesAreCutToWholeCharactersAndLatin1NamesConverted) {
     const std::string accents = [] { std::string s; for (int i = 0; i < 200; ++i) s += "\u00e9"; return s; }();
     const ::Window wide = shown({"vr-t", "VrTitles", accents});
@@ -115,8 +126,8 @@ TEST_F(X11Test, TitlesAreCutToWholeCharactersAndLatin1NamesConverted) {
     const ::Window old = shown({"vr-t", "VrTitles", "", "Caf\xe9 cr\xe8me"});
     std::map<WindowHandle, std::string> titles;
     for (const auto& t : windows_.topLevelWindows()) titles[t.handle] = t.title;
-    EXPECT_EQ(titles[wide], accents.substr(0, Windows::kTitleChars));
-    EXPECT_EQ(titles[edge], std::string(127, 'x'));
+    EXPECT_EQ(titles[wide], accents.substr(0, 2 * Windows::kTitleChars));
+    EXPECT_EQ(titles[edge], std::string(127, 'x') + "\u20ac");
     EXPECT_EQ(titles[old], "Caf\u00e9 cr\u00e8me");
     EXPECT_EQ(windows_.titleOf(wide), accents);  // a rule looks further
 }
@@ -232,9 +243,10 @@ TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     const ::Window before = shown({"vr-a", "VrAttention", "Urgent"});
     const std::unique_ptr<Display, int (*)(Display*)> own(XOpenDisplay(nullptr), XCloseDisplay);
     X11Attention attention(own.get());
-    ASSERT_EQ(attention.unavailable(), std::nullopt);
+    ASSERT_EQ(attention.attentionUnavailable(), std::nullopt);
     std::vector<WindowHandle> asked;
     attention.onAttention = [&](WindowHandle w) { asked.push_back(w); };
+    attention.listen(false, true);
     const auto pump = [&](std::chrono::milliseconds limit, std::size_t until) {
         eventually([&] {
             pollfd p{attention.fd(), POLLIN, 0};
@@ -269,7 +281,16 @@ TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     XFlush(app_);
     pump(400ms, 4);
     EXPECT_EQ(asked, (std::vector<WindowHandle>{after, after, before}));
-    EXPECT_TRUE(X11Attention(nullptr).unavailable());
+
+    // Not listening, nothing is heard (and nothing costs): a request while off is not reported later either.
+    attention.listen(false, false);
+    demandAttention(app_, after, false);
+    demandAttention(app_, after, true);
+    pump(600ms, 4);
+    attention.listen(false, true);
+    pump(400ms, 4);
+    EXPECT_EQ(asked.size(), 3u) << "a window already asking when listening begins began before it";
+    EXPECT_TRUE(X11Attention(nullptr).attentionUnavailable());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // rest, the file replaced in one step, and where the file lives.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "linux/adapters/ini_profile.h"
 #include "model/model.h"
@@ -144,6 +145,63 @@ TEST_F(IniProfileTest, ARefusedWriteReturnsFalseAndLeavesTheFileAsItWas) {
     ::chmod(folder.path.c_str(), 0555);
     EXPECT_FALSE(ini.write("Status", "DisableStat", "1"));
     EXPECT_EQ(contentsOf(file), "[Status]\nDisableStat=0\n");
+}
+
+TEST_F(IniProfileTest, AUtf16FileIsReadAndKeepsItsEncodingAndALinkIsWrittenThrough) {
+    // As the Windows profile API writes a Unicode file: UTF-16, little-endian, with its mark.
+    const auto utf16le = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t u : text) bytes += static_cast<char>(u & 0xFF), bytes += static_cast<char>(u >> 8);
+        return bytes;
+    };
+    putFile(file, utf16le(u"[Match]\r\nTitle=(*) Café 日本\r\n"));
+    EXPECT_EQ(ini.read("Match", "Title"), "(*) Café 日本");
+    ASSERT_TRUE(ini.write("Match", "TitleEnable", "1"));
+    EXPECT_EQ(contentsOf(file), utf16le(u"[Match]\r\nTitle=(*) Café 日本\r\nTitleEnable=1\r\n"));
+
+    // A link to a file that does not exist yet (a dotfiles folder, say) is written through, and stays a link.
+    std::filesystem::create_directory(folder / "dotfiles");
+    std::filesystem::create_symlink("dotfiles/vigilamp.ini", folder / "linked.ini");
+    ASSERT_TRUE(IniProfile(folder / "linked.ini").write("Status", "DisableStat", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "linked.ini"));
+    EXPECT_EQ(contentsOf(folder / "dotfiles/vigilamp.ini"), "[Status]\nDisableStat=1\n");
+
+    EXPECT_FALSE(ini.write("Actions", "File", "x.exe\r\n[Actions]\r\nEnable=1")) << "a value never breaks a line";
+    EXPECT_FALSE(ini.write("Actions", "File", std::string("x\0y", 3)));
+    EXPECT_EQ(ini.read("Actions", "File"), std::nullopt);
+}
+
+TEST_F(IniProfileTest, TheLoadReadsTheFileOnceAndTwoCopiesStoringAtOnceLoseNothing) {
+    putFile(file, "[A]\nk=1\n");
+    ini.keepRead(true);
+    putFile(file, "[A]\nk=2\n");
+    EXPECT_EQ(ini.read("A", "k"), "1") << "the load reads what it read at its start";
+    ASSERT_TRUE(ini.write("A", "j", "3"));
+    EXPECT_EQ(ini.read("A", "j"), "3") << "and what it wrote meanwhile";
+    ini.keepRead(false);
+    EXPECT_EQ(ini.read("A", "k"), "2");
+
+    // Several copies, each storing keys of its own as fast as it can, into one file.
+    constexpr int kCopies = 4, kKeys = 25;
+    std::vector<pid_t> copies;
+    for (int c = 0; c < kCopies; ++c) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            IniProfile own(file);
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k) ok = own.write("C" + std::to_string(c), "k" + std::to_string(k), "v") && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        copies.push_back(pid);
+    }
+    for (const pid_t pid : copies) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int c = 0; c < kCopies; ++c)
+        for (int k = 0; k < kKeys; ++k)
+            EXPECT_EQ(ini.read("C" + std::to_string(c), "k" + std::to_string(k)), "v") << c << "/" << k;
 }
 
 TEST_F(IniProfileTest, EverySettingGoesThroughTheCoreAndComesBackAsStored) {

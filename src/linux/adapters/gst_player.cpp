@@ -4,6 +4,13 @@
 #include <gst/gst.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
 namespace vr::lx {
 
 namespace {
@@ -13,7 +20,8 @@ namespace {
 #define VR_GST_FUNCTIONS(F)                                                                                    \
     F(gst_init_check) F(g_clear_error) F(g_free) F(g_object_set) F(gst_bus_set_sync_handler)                  \
     F(gst_element_factory_make) F(gst_element_get_bus) F(gst_element_set_state) F(gst_filename_to_uri)        \
-    F(gst_message_parse_error) F(gst_object_ref_sink) F(gst_object_unref) F(gst_uri_is_valid)
+    F(gst_message_parse_error) F(gst_object_ref_sink) F(gst_object_unref) F(gst_uri_is_valid)                \
+    F(gst_uri_get_location)
 
 struct Gstreamer {
 #define VR_GST_POINTER(name) decltype(&::name) name = nullptr;
@@ -55,7 +63,145 @@ constexpr guint kAudio = 0x2, kSoftVolume = 0x10;
 
 }  // namespace
 
-GstPlayer::~GstPlayer() { release(); }
+// What the player's thread works on. It lives as long as that thread does, so a thread left behind at the end
+// (stuck in a file's opening) never reaches into a player that is gone.
+struct GstPlayer::Shared {
+    std::string audioSink;
+    std::mutex mutex;  // the jobs, and the messages that arrive on GStreamer's threads
+    std::condition_variable wake, idle;
+    std::deque<std::function<void()>> jobs;
+    bool quit = false, busy = false;
+    std::string error;
+    bool ended = false;
+    std::function<void(const std::string&)> onFailure;
+    GstElement* pipeline = nullptr;  // the player's thread's alone
+
+    void post(std::function<void()> job) {
+        {
+            const std::lock_guard lock(mutex);
+            jobs.push_back(std::move(job));
+        }
+        wake.notify_one();
+    }
+
+    void run() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return quit || !jobs.empty(); });
+            if (jobs.empty()) break;
+            auto job = std::move(jobs.front());
+            jobs.pop_front();
+            busy = true;
+            lock.unlock();
+            job();
+            lock.lock();
+            busy = false;
+            if (jobs.empty()) idle.notify_all();
+        }
+    }
+
+    void fail(const std::string& message) {
+        std::function<void(const std::string&)> report;
+        {
+            const std::lock_guard lock(mutex);
+            report = onFailure;
+        }
+        if (report) report(message);
+    }
+
+    void create() {
+        GstElement* playbin = gst().gst_element_factory_make("playbin", nullptr);
+        if (!playbin) throw Error("The media player could not be created: GStreamer has no playbin");
+        gst().gst_object_ref_sink(playbin);
+        if (!audioSink.empty()) {
+            GstElement* sink = gst().gst_element_factory_make(audioSink.c_str(), nullptr);
+            if (!sink) {
+                gst().gst_object_unref(playbin);
+                throw Error("The media player could not be created: GStreamer has no " + audioSink);
+            }
+            gst().g_object_set(playbin, "audio-sink", sink, nullptr);
+        }
+        gst().g_object_set(playbin, "flags", kAudio | kSoftVolume, "volume", 0.5, nullptr);
+        // No main loop reads the bus: each message is looked at on the thread that posts it and dropped.
+        const auto onMessage = [](GstBus*, GstMessage* message, gpointer data) {
+            auto& self = *static_cast<Shared*>(data);
+            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+                GError* error = nullptr;
+                gst().gst_message_parse_error(message, &error, nullptr);
+                const std::lock_guard lock(self.mutex);
+                if (self.error.empty() && error) self.error = error->message;
+                gst().g_clear_error(&error);
+            } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+                const std::lock_guard lock(self.mutex);
+                self.ended = true;
+            }
+            return GST_BUS_DROP;
+        };
+        GstBus* bus = gst().gst_element_get_bus(playbin);
+        gst().gst_bus_set_sync_handler(bus, onMessage, this, nullptr);
+        gst().gst_object_unref(bus);
+        pipeline = playbin;
+    }
+
+    void stopPlaying() {
+        if (pipeline) gst().gst_element_set_state(pipeline, GST_STATE_NULL);
+    }
+
+    void play(const std::string& url, const std::string& uri) {
+        stopPlaying();  // the sound before ends
+        try {
+            if (!pipeline) create();
+        } catch (const Error& e) {
+            return fail(e.what());
+        }
+        gst().g_object_set(pipeline, "uri", uri.c_str(), nullptr);
+        if (gst().gst_element_set_state(pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) return;
+        stopPlaying();
+        std::string reason;
+        {
+            const std::lock_guard lock(mutex);
+            reason = error;
+        }
+        fail("The media player could not open \"" + url + "\"" + (reason.empty() ? "" : ": " + reason));
+    }
+
+    void release() {
+        if (!pipeline) return;
+        stopPlaying();
+        GstBus* bus = gst().gst_element_get_bus(pipeline);
+        gst().gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst().gst_object_unref(bus);
+        gst().gst_object_unref(pipeline);
+        pipeline = nullptr;
+        const std::lock_guard lock(mutex);
+        ended = false;
+    }
+};
+
+GstPlayer::GstPlayer(std::string audioSink) : shared_(std::make_shared<Shared>()) {
+    shared_->audioSink = std::move(audioSink);
+    std::thread([shared = shared_] { shared->run(); }).detach();
+}
+
+GstPlayer::~GstPlayer() {
+    auto& s = *shared_;
+    s.post([&s] { s.release(); });
+    {
+        const std::lock_guard lock(s.mutex);
+        s.quit = true;
+        s.onFailure = nullptr;
+    }
+    s.wake.notify_one();
+    // A thread stuck in a file's opening would hold the program's end up for ever: it is left behind then, with
+    // what it works on.
+    std::unique_lock lock(s.mutex);
+    s.idle.wait_for(lock, std::chrono::seconds(2), [&s] { return s.jobs.empty() && !s.busy; });
+}
+
+void GstPlayer::onFailure(std::function<void(const std::string&)> report) {
+    const std::lock_guard lock(shared_->mutex);
+    shared_->onFailure = std::move(report);
+}
 
 std::string GstPlayer::uriOf(const std::string& url) {
     struct stat file {};
@@ -72,93 +218,53 @@ std::string GstPlayer::uriOf(const std::string& url) {
     return result;
 }
 
-void GstPlayer::create() {
-    GstElement* playbin = gst().gst_element_factory_make("playbin", nullptr);
-    if (!playbin) throw Error("The media player could not be created: GStreamer has no playbin");
-    gst().gst_object_ref_sink(playbin);
-    if (!audioSink_.empty()) {
-        GstElement* sink = gst().gst_element_factory_make(audioSink_.c_str(), nullptr);
-        if (!sink) {
-            gst().gst_object_unref(playbin);
-            throw Error("The media player could not be created: GStreamer has no " + audioSink_);
-        }
-        gst().g_object_set(playbin, "audio-sink", sink, nullptr);
-    }
-    gst().g_object_set(playbin, "flags", kAudio | kSoftVolume, "volume", 0.5, nullptr);
-    // No main loop reads the bus: each message is looked at on the thread that posts it and dropped.
-    const auto onMessage = [](GstBus*, GstMessage* message, gpointer data) {
-        auto& self = *static_cast<GstPlayer*>(data);
-        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
-            GError* error = nullptr;
-            gst().gst_message_parse_error(message, &error, nullptr);
-            const std::lock_guard lock(self.mutex_);
-            if (self.error_.empty() && error) self.error_ = error->message;
-            gst().g_clear_error(&error);
-        } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
-            const std::lock_guard lock(self.mutex_);
-            self.ended_ = true;
-        }
-        return GST_BUS_DROP;
-    };
-    GstBus* bus = gst().gst_element_get_bus(playbin);
-    gst().gst_bus_set_sync_handler(bus, onMessage, this, nullptr);
-    gst().gst_object_unref(bus);
-    pipeline_ = playbin;
-}
-
 void GstPlayer::setUrl(const std::string& url) {
-    if (pipeline_) gst().gst_element_set_state(pipeline_, GST_STATE_NULL);  // the sound before ends
+    auto& s = *shared_;
     {
-        const std::lock_guard lock(mutex_);
-        error_.clear();
-        ended_ = false;
+        const std::lock_guard lock(s.mutex);
+        s.error.clear();
+        s.ended = false;
     }
-    if (url.empty()) return;
+    if (url.empty()) return s.post([&s] { s.stopPlaying(); });
     const std::string uri = uriOf(url);
-    if (!pipeline_) create();
-    gst().g_object_set(pipeline_, "uri", uri.c_str(), nullptr);
-    if (gst().gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE) return;
-    gst().gst_element_set_state(pipeline_, GST_STATE_NULL);
-    std::string reason;
-    {
-        const std::lock_guard lock(mutex_);
-        reason = error_;
+    // A local file is looked at here, before anything opens it: a pipe would block the opening until a writer
+    // came, and a device or a folder would never play.
+    gchar* location = uri.starts_with("file:") ? gst().gst_uri_get_location(uri.c_str()) : nullptr;
+    const std::string local = location ? location : "";
+    gst().g_free(location);
+    if (!local.empty()) {
+        struct stat file {};
+        const std::string what = "The media player could not open \"" + url + "\": ";
+        if (::stat(local.c_str(), &file) != 0) throw Error(what + std::strerror(errno));
+        if (S_ISDIR(file.st_mode)) throw Error(what + "it is a folder, and only files are played");
+        if (!S_ISREG(file.st_mode))
+            throw Error(what + "it is not a regular file (a pipe or a device), and only files are played");
     }
-    throw Error("The media player could not open \"" + url + "\"" + (reason.empty() ? "" : ": " + reason));
+    s.post([&s, url, uri] { s.play(url, uri); });
 }
 
 void GstPlayer::stop() {
-    if (!pipeline_) return;  // nothing has played yet
+    auto& s = *shared_;
     {
-        const std::lock_guard lock(mutex_);
-        ended_ = false;
+        const std::lock_guard lock(s.mutex);
+        s.ended = false;
     }
-    if (gst().gst_element_set_state(pipeline_, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE)
-        throw Error("The media player could not stop the sound");
+    s.post([&s] { s.stopPlaying(); });
 }
 
 void GstPlayer::close() {
-    if (!pipeline_) return;
-    const bool stopped = gst().gst_element_set_state(pipeline_, GST_STATE_NULL) != GST_STATE_CHANGE_FAILURE;
-    release();
-    if (!stopped) throw Error("The media player could not be closed");
-}
-
-void GstPlayer::release() {
-    if (!pipeline_) return;
-    gst().gst_element_set_state(pipeline_, GST_STATE_NULL);
-    GstBus* bus = gst().gst_element_get_bus(pipeline_);
-    gst().gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst().gst_object_unref(bus);
-    gst().gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
-    const std::lock_guard lock(mutex_);
-    ended_ = false;
+    auto& s = *shared_;
+    s.post([&s] { s.release(); });
 }
 
 bool GstPlayer::finished() {
-    const std::lock_guard lock(mutex_);
-    return ended_;
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->ended;
+}
+
+bool GstPlayer::idle(std::chrono::milliseconds limit) {
+    std::unique_lock lock(shared_->mutex);
+    return shared_->idle.wait_for(lock, limit, [this] { return shared_->jobs.empty() && !shared_->busy; });
 }
 
 }  // namespace vr::lx

@@ -1,6 +1,9 @@
 #include "linux/adapters/ini_profile.h"
 
+#include "match/text.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,38 +31,65 @@ std::string_view trim(std::string_view s) {
     return s.substr(first, s.find_last_not_of(" \t\r\v\f") - first + 1);
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
 }
 
-// The file as lines without their ends, and how it ended them.
-struct Lines {
-    std::vector<std::string> lines;
-    bool crlf = false, bom = false;
+bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && lower(a) == lower(b); }
+
+// How the file is written: its encoding and its line ends. The text itself is handled as UTF-8.
+struct Form {
+    enum Encoding { utf8, utf8Bom, utf16le, utf16be } encoding = utf8;
+    bool crlf = false;
 };
 
-Lines split(std::string text) {
-    Lines file;
-    if (text.starts_with(kBom)) {
-        file.bom = true;
-        text.erase(0, kBom.size());
+std::string decode(const std::string& bytes, Form& form) {
+    std::string text;
+    const auto utf16 = [&](bool little) {
+        std::u16string units;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto lo = static_cast<unsigned char>(bytes[i + (little ? 0 : 1)]);
+            const auto hi = static_cast<unsigned char>(bytes[i + (little ? 1 : 0)]);
+            units += static_cast<char16_t>(hi << 8 | lo);
+        }
+        return toUtf8(units);
+    };
+    if (bytes.starts_with("\xFF\xFE")) form.encoding = Form::utf16le, text = utf16(true);
+    else if (bytes.starts_with("\xFE\xFF")) form.encoding = Form::utf16be, text = utf16(false);
+    else if (bytes.starts_with(kBom)) form.encoding = Form::utf8Bom, text = bytes.substr(kBom.size());
+    else text = bytes;
+    form.crlf = text.find("\r\n") != std::string::npos;
+    return text;
+}
+
+std::string encode(const std::string& text, const Form& form) {
+    if (form.encoding == Form::utf8) return text;
+    if (form.encoding == Form::utf8Bom) return std::string(kBom) + text;
+    const bool little = form.encoding == Form::utf16le;
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : toUtf16(text)) {
+        const char lo = static_cast<char>(unit & 0xFF), hi = static_cast<char>(unit >> 8);
+        bytes += little ? lo : hi;
+        bytes += little ? hi : lo;
     }
-    file.crlf = text.find("\r\n") != std::string::npos;
+    return bytes;
+}
+
+// Calls f(line) for each line of the text, without its end.
+template <class F>
+void forEachLine(std::string_view text, F f) {
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (line.ends_with('\r')) line.pop_back();
-        file.lines.push_back(std::move(line));
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        f(line);
         start = end + 1;
     }
-    return file;
 }
 
 // The name of a section header line, or nothing for any other line.
@@ -79,28 +109,51 @@ std::optional<std::pair<std::string_view, std::string_view>> entryOf(std::string
     return std::pair{trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
 }
 
-// Where a key is: the line of its first occurrence in the sections of that name, and the first such section's
-// header and end (the line after its last non-blank line).
+std::string unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+// Every value of the file in one pass, the first of equal keys in sections of one name counting.
+std::map<std::pair<std::string, std::string>, std::string> valuesOf(std::string_view text) {
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    std::string section;
+    bool inSection = false;
+    forEachLine(text, [&](std::string_view line) {
+        if (const auto name = sectionOf(line)) {
+            section = lower(*name);
+            inSection = true;
+        } else if (const auto entry = inSection ? entryOf(line) : std::nullopt) {
+            values.try_emplace({section, lower(entry->first)}, unquoted(entry->second));
+        }
+    });
+    return values;
+}
+
+// Where a write goes, by line number: the key's first line in the sections of that name, and the end of the
+// first such section (the line after its last non-blank one).
 struct Place {
-    std::optional<std::size_t> key, header, sectionEnd;
+    std::optional<std::size_t> key, sectionEnd;
 };
 
-Place find(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+Place placeOf(std::string_view text, std::string_view section, std::string_view key) {
     Place place;
     bool inside = false;
     int first = 0;  // 0 before the first section of the name, 1 in it, 2 after it: only that one grows
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionOf(lines[i])) {
-            inside = sameName(*name, trim(section));
+    std::size_t i = 0;
+    forEachLine(text, [&](std::string_view line) {
+        if (const auto name = sectionOf(line)) {
+            inside = sameName(*name, section);
             if (first == 1) first = 2;
-            if (inside && first == 0) first = 1, place.header = place.sectionEnd = i + 1;
-            continue;
+            if (inside && first == 0) first = 1, place.sectionEnd = i + 1;
+        } else if (inside) {
+            if (first == 1 && !trim(line).empty()) place.sectionEnd = i + 1;
+            const auto entry = entryOf(line);
+            if (entry && !place.key && sameName(entry->first, key)) place.key = i;
         }
-        if (!inside) continue;
-        if (first == 1 && !trim(lines[i]).empty()) place.sectionEnd = i + 1;
-        const auto entry = entryOf(lines[i]);
-        if (entry && !place.key && sameName(entry->first, trim(key))) place.key = i;
-    }
+        ++i;
+    });
     return place;
 }
 
@@ -124,58 +177,111 @@ bool writeAll(int fd, const std::string& contents) {
     return true;
 }
 
+// The file a path names once every link is followed, a link to a file that does not exist yet included.
+std::optional<fs::path> resolved(fs::path path) {
+    std::error_code error;
+    for (int hops = 0; fs::is_symlink(path, error); ++hops) {
+        if (hops == 40) return std::nullopt;  // a loop of links
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) return std::nullopt;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// An exclusive lock on a folder while it lives: the copies of the program take turns at the file in it.
+class FolderLock {
+public:
+    explicit FolderLock(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 IniProfile::IniProfile(std::string path) : path_(std::move(path)) {}
 
+void IniProfile::keepRead(bool on) {
+    if (!on) return kept_.reset();
+    Form form;
+    const auto bytes = load(path_);
+    kept_ = bytes ? valuesOf(decode(*bytes, form)) : Values{};
+}
+
 std::optional<std::string> IniProfile::read(const std::string& section, const std::string& key) {
-    const auto text = load(path_);
-    if (!text) return std::nullopt;
-    const Lines file = split(*text);
-    const Place place = find(file.lines, section, key);
-    if (!place.key) return std::nullopt;
-    std::string_view value = entryOf(file.lines[*place.key])->second;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    return std::string(value);
+    const auto lookUp = [&](const Values& values) -> std::optional<std::string> {
+        const auto it = values.find({lower(trim(section)), lower(trim(key))});
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    };
+    if (kept_) return lookUp(*kept_);
+    const auto bytes = load(path_);
+    if (!bytes) return std::nullopt;
+    Form form;
+    return lookUp(valuesOf(decode(*bytes, form)));
 }
 
 bool IniProfile::write(const std::string& section, const std::string& key, const std::string& value) {
+    // A line break or a NUL would end the value early and let the rest pass as lines of the file.
+    if ((section + key + value).find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
+    const auto target = resolved(path_);
+    if (!target) return false;
+    fs::path folder = target->parent_path();
+    if (folder.empty()) folder = ".";
     std::error_code error;
-    const bool exists = fs::exists(path_, error);
+    fs::create_directories(folder, error);
     if (error) return false;
-    Lines file;
+    const FolderLock lock(folder);
+
+    const bool exists = fs::exists(*target, error);
+    if (error) return false;
+    Form form;
+    std::string text;
     if (exists) {
-        const auto text = load(path_);
-        if (!text) return false;  // a file that cannot be read must not be replaced by one line
-        file = split(*text);
+        const auto bytes = load(*target);
+        if (!bytes) return false;  // a file that cannot be read must not be replaced by one line
+        text = decode(*bytes, form);
     }
     const std::string s(trim(section)), k(trim(key));
-    const Place place = find(file.lines, s, k);
-    auto& lines = file.lines;
-    if (place.key) {
-        lines[*place.key] = std::string(entryOf(lines[*place.key])->first) + "=" + value;
-    } else if (place.header) {
-        lines.insert(lines.begin() + std::ptrdiff_t(*place.sectionEnd), k + "=" + value);
-    } else {
-        if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + s + "]");
-        lines.push_back(k + "=" + value);
+    const Place place = placeOf(text, s, k);
+    const std::string end = form.crlf ? "\r\n" : "\n";
+    std::string out;
+    out.reserve(text.size() + k.size() + value.size() + 16);
+    std::size_t i = 0;
+    bool lastBlank = true;
+    forEachLine(text, [&](std::string_view line) {
+        if (place.sectionEnd && !place.key && i == *place.sectionEnd) out.append(k).append("=").append(value) += end;
+        if (place.key && i == *place.key) out.append(entryOf(line)->first).append("=").append(value);
+        else out.append(line);
+        out += end;
+        lastBlank = trim(line).empty();
+        ++i;
+    });
+    if (place.sectionEnd && !place.key && i == *place.sectionEnd) out.append(k).append("=").append(value) += end;
+    if (!place.sectionEnd) {
+        if (!lastBlank) out += end;
+        out.append("[").append(s).append("]").append(end).append(k).append("=").append(value) += end;
     }
-    std::string text = file.bom ? std::string(kBom) : std::string();
-    for (const std::string& line : lines) text += line + (file.crlf ? "\r\n" : "\n");
-    return replaceFile(path_, text);
+    if (!replaceFile(target->string(), encode(out, form))) return false;
+    if (kept_) (*kept_)[{lower(s), lower(k)}] = value;
+    return true;
 }
 
 bool replaceFile(const std::string& path, const std::string& contents) {
     std::error_code error;
     // A link is followed, so that the file it names changes and the link stays.
-    fs::path target = path;
-    if (fs::is_symlink(target, error)) {
-        const fs::path resolved = fs::weakly_canonical(target, error);
-        if (error) return false;
-        target = resolved;
-    }
+    const auto followed = resolved(path);
+    if (!followed) return false;
+    const fs::path& target = *followed;
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     fs::create_directories(folder, error);

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <cstdio>
 
 #include "form/main_form.h"
 
@@ -49,6 +50,8 @@ void QtDialogs::warning(const std::string& text) {
 void QtDialogs::exception(const std::string& text) {
     show(owner_, QMessageBox::Critical, kTitle, text, QMessageBox::Ok);
 }
+
+void QtDialogs::report(const std::string& text) { std::fprintf(stderr, "vigilamp: %s\n", text.c_str()); }
 
 QString qtFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');

@@ -32,6 +32,7 @@ public:
     void error(const std::string& text) override;
     void warning(const std::string& text) override;
     void exception(const std::string& text) override;
+    void report(const std::string& text) override;  // the standard error stream
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
 
 private:

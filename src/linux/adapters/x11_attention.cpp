@@ -11,22 +11,33 @@
 
 namespace vr::lx {
 
-X11Attention::X11Attention(Display* display) : display_(display) {
-    if (!display_) return;
-    XErrorTrap trap(display_);
-    // The root tells of a changed client list (a window manager's) and of new and gone children (none's).
-    XSelectInput(display_, DefaultRootWindow(display_), PropertyChangeMask | SubstructureNotifyMask);
-    // A window that asks already when the watch begins began before it: only its next request counts.
-    for (const XWindow window : clientWindows(display_)) {
-        XSelectInput(display_, window, PropertyChangeMask);
-        asking_[window] = asks(window);
-    }
-    XFlush(display_);
-}
+X11Attention::X11Attention(Display* display) : display_(display) {}
 
-std::optional<std::string> X11Attention::unavailable() {
+std::optional<std::string> X11Attention::attentionUnavailable() {
     if (!display_) return "There is no X display to watch.";
     return std::nullopt;
+}
+
+void X11Attention::select(long rootMask, long clientMask) {
+    XSelectInput(display_, DefaultRootWindow(display_), rootMask);
+    for (const auto& [window, asking] : asking_) XSelectInput(display_, window, clientMask);
+}
+
+void X11Attention::listen(bool /*changes*/, bool attention) {
+    if (!display_ || attention == attention_) return;
+    attention_ = attention;
+    XErrorTrap trap(display_);
+    if (attention) {
+        // The root tells of a changed client list (a window manager's) and of new and gone children (none's). A
+        // window that asks already when the watch begins began before it: only its next request counts.
+        for (const XWindow window : clientWindows(display_)) asking_[window] = asks(window);
+        select(PropertyChangeMask | SubstructureNotifyMask, PropertyChangeMask);
+    } else {
+        select(NoEventMask, NoEventMask);
+        asking_.clear();
+        XSync(display_, True);  // what came in before is of no interest now
+    }
+    XFlush(display_);
 }
 
 int X11Attention::fd() const { return display_ ? ConnectionNumber(display_) : -1; }
@@ -79,6 +90,10 @@ void X11Attention::watchClients() {
 
 void X11Attention::processEvents() {
     if (!display_) return;
+    if (!attention_) {
+        XSync(display_, True);  // nothing is listened for: drop what is left
+        return;
+    }
     const Atom clientList = XInternAtom(display_, "_NET_CLIENT_LIST", False);
     const Atom state = XInternAtom(display_, "_NET_WM_STATE", False);
     const ::Window root = DefaultRootWindow(display_);

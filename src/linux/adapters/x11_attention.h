@@ -16,13 +16,14 @@ namespace vr::lx {
 
 // Watches the clients' properties on a connection of its own, so that its events are nobody else's: the caller
 // opens that display, hands it over before any other use of it, and closes it after this object is gone. The
-// owner's event loop watches fd() and calls processEvents() whenever it is readable, and once after setting
-// onAttention (the constructor's requests may already have queued events the socket no longer tells of). A null display reports
-// nothing and says why in unavailable().
-class X11Attention final : public Attention {
+// owner's event loop watches fd() and calls processEvents() whenever it is readable. Nothing is watched until
+// listen asks for it, and nothing once it stops: an idle program pays for no client's property changes. A null
+// display reports nothing and says why in attentionUnavailable().
+class X11Attention final : public WindowEvents {
 public:
     explicit X11Attention(Display* display);
-    std::optional<std::string> unavailable() override;
+    std::optional<std::string> attentionUnavailable() override;
+    void listen(bool changes, bool attention) override;
     int fd() const;  // the connection's socket; -1 without a display
     // Takes every event the connection holds and calls onAttention for each window that has just begun to ask:
     // once as it begins, not again while it keeps asking, and again when it asks anew after it had stopped.
@@ -35,7 +36,10 @@ private:
     bool asks(unsigned long window);
     void look(unsigned long window);
 
+    void select(long rootMask, long clientMask);
+
     Display* display_;
+    bool attention_ = false;
     std::map<unsigned long, bool> asking_;  // the watched windows, and whether each asked at the last look
 };
 

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <map>
 
+#include "linux/adapters/case_fold.h"
+#include "match/text.h"
+
 namespace vr::lx {
 
 static_assert(sizeof(WindowHandle) >= sizeof(::Window), "a handle carries the whole window id");
@@ -129,20 +132,6 @@ int XErrorTrap::onError(Display* display, const void* errorEvent) {
     return previous && previous != trapHandler ? previous(display, const_cast<XErrorEvent*>(event)) : 0;
 }
 
-std::string cutToChars(std::string text, std::size_t maxChars) {
-    text.resize(std::min(text.size(), text.find('\0')));
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // inside a character
-        if (chars == maxChars) {
-            text.resize(i);
-            break;
-        }
-        ++chars;
-    }
-    return text;
-}
-
 std::vector<XWindow> clientWindows(Display* display) {
     if (!display) return {};
     XErrorTrap trap(display);
@@ -159,7 +148,7 @@ std::vector<XWindow> clientWindows(Display* display) {
     return windows;
 }
 
-X11Windows::X11Windows(Display* display) : display_(display) {
+X11Windows::X11Windows(Display* display, std::uint32_t ownClient) : display_(display), ownClient_(ownClient) {
     // The server gives every client the same mask, so this connection's own setup tells it.
     if (display_) resourceMask_ = xcb_get_setup(XGetXCBConnection(display_))->resource_id_mask;
 }
@@ -214,21 +203,28 @@ bool X11Windows::supported(const char* atomName) {
 }
 
 WindowHandle X11Windows::find(const WindowRule& rule) {
+    if (rule.empty()) return 0;
+    const RuleMatcher matcher(rule, foldCase);
     for (const XWindow window : clientWindows(display_))
-        if (fits(window, rule)) return window;
+        if (fits(window, matcher)) return window;
     return 0;
 }
 
 bool X11Windows::fits(WindowHandle handle, const WindowRule& rule) {
-    const auto window = static_cast<XWindow>(handle);
-    // The class first, which costs less than a title.
-    if (!rule.className.empty()) {
-        const auto hint = classHint(window);
-        if (!hint || !(rule.fitsClass(hint->className) || rule.fitsClass(hint->instance))) return false;
-    }
-    if (rule.titlePattern) {
+    return fits(static_cast<XWindow>(handle), RuleMatcher(rule, foldCase));
+}
+
+bool X11Windows::fits(XWindow window, const RuleMatcher& rule) {
+    if (own(window)) return false;
+    // The class first, which costs less than a title. A window that is gone has none.
+    const auto hint = classHint(window);
+    if (!hint) return false;
+    if (rule.checksClass() && !(rule.fitsClass(std::string_view(hint->className)) ||
+                                rule.fitsClass(std::string_view(hint->instance))))
+        return false;
+    if (rule.checksTitle()) {
         const auto held = title(window, kRuleTitleChars);
-        if (!held || !rule.fitsTitle(*held)) return false;
+        if (!held || !rule.fitsTitle(std::string_view(*held))) return false;
     }
     return true;
 }
@@ -275,14 +271,9 @@ void X11Windows::close(WindowHandle window) {
 std::vector<TopLevelWindow> X11Windows::topLevelWindows() {
     std::vector<TopLevelWindow> windows;
     for (const XWindow window : clientWindows(display_)) {
+        if (own(window)) continue;
         auto held = title(window, kTitleChars);
-        if (!held) continue;
-        // The survey keeps kTitleChars bytes of a title: cut it here at the last whole character that fits, so
-        // that a list entry never ends in half a character.
-        std::size_t end = std::min(held->size(), kTitleChars);
-        while (end < held->size() && end > 0 && (static_cast<unsigned char>((*held)[end]) & 0xC0) == 0x80) --end;
-        held->resize(end);
-        windows.push_back({window, std::move(*held)});
+        if (held) windows.push_back({window, std::move(*held)});
     }
     return windows;
 }

@@ -45,13 +45,15 @@ private:
 std::vector<XWindow> clientWindows(Display* display);
 
 // The display belongs to the caller, who opens it (XOpenDisplay) and closes it after this object is gone; a
-// null display gives no windows. Every call is made on the thread that uses the display.
+// null display gives no windows. Every call is made on the thread that uses the display. The program's own
+// windows are those its toolkit's X connection made: ownClient is that connection's resource-id base (0: none
+// to leave out), and no lookup, list or fit ever names one of them.
 class X11Windows final : public Windows {
 public:
-    explicit X11Windows(Display* display);
+    explicit X11Windows(Display* display, std::uint32_t ownClient = 0);
 
     // The first client in list order whose WM_CLASS class or instance the rule's class fits (letter case
-    // ignored), and then whose title fits the pattern, if there is one.
+    // ignored), and then whose title fits the pattern, if there is one; 0 for an empty rule.
     WindowHandle find(const WindowRule& rule) override;
     bool fits(WindowHandle window, const WindowRule& rule) override;
     // The window manager iconifies it (ICCCM WM_CHANGE_STATE).
@@ -70,10 +72,9 @@ public:
     std::optional<std::string> titleOf(WindowHandle window) override;
     OwnerTerms terms() override { return {"Window", "X client (not a thread)"}; }
 
-    // The longest title a rule looks at; the rest of a longer one does not count.
-    static constexpr std::size_t kRuleTitleChars = 512;
-
 private:
+    bool own(XWindow window) const { return ownClient_ != 0 && (window & ~resourceMask_) == ownClient_; }
+    bool fits(XWindow window, const RuleMatcher& rule);
     std::optional<std::string> title(XWindow window, std::size_t maxChars);
     struct ClassHint {
         std::string instance, className;
@@ -82,10 +83,8 @@ private:
     bool supported(const char* atomName);
 
     Display* display_;
+    std::uint32_t ownClient_;
     std::uint32_t resourceMask_ = 0;
 };
-
-// The text cut to at most that many UTF-8 characters, never inside one; also cut at a NUL, as a C buffer is.
-std::string cutToChars(std::string text, std::size_t maxChars);
 
 }  // namespace vr::lx

@@ -24,6 +24,7 @@
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lights.h"
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 namespace vr::lx {
 
@@ -34,6 +35,12 @@ int signalPipe[2] = {-1, -1};
 void onSignal(int number) {
     const char byte = static_cast<char>(number);
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// The resource-id base of the X connection Qt makes the program's windows on: the windows no rule may find.
+std::uint32_t ownClient() {
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 && x11->connection() ? xcb_get_setup(x11->connection())->resource_id_base : 0;
 }
 
 // An X connection of the program's own, beside Qt's.
@@ -58,7 +65,7 @@ struct Application::Parts {
     std::string executable;
     Model model;
     DisplayConnection requests, events;  // lookups and lights; the attention watch's events
-    X11Windows windows{requests.display};
+    X11Windows windows{requests.display, ownClient()};
     XkbLockLights lights{requests.display};
     X11Attention attention{events.display};
     IniProfile profile;
@@ -86,6 +93,9 @@ Application::Parts::Parts(std::string executablePath)
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
     attention.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
+    player.onFailure([this](const std::string& message) {
+        QMetaObject::invokeMethod(&main, [this, message] { form->playerFailed(message); }, Qt::QueuedConnection);
+    });
     if (attention.fd() >= 0) {
         attentionEvents.emplace(attention.fd(), QSocketNotifier::Read);
         QObject::connect(&*attentionEvents, &QSocketNotifier::activated, [this] { attention.processEvents(); });
@@ -116,8 +126,8 @@ void Application::Parts::watchSignals() {
     QObject::connect(&*signalEvents, &QSocketNotifier::activated, [this] {
         char byte;
         [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-        // Asked to end from outside: the program ends the way closing its window ends it.
-        form->ownWindowClosing();
+        // Asked to end from outside: nobody may be there to answer a box, so the program ends whatever fails.
+        form->endFromOutside();
     });
 }
 
