@@ -27,8 +27,8 @@ function(vigilamp_delay_library out name)
   set(${out} ${lib_file} PARENT_SCOPE)
 endfunction()
 
-vigilamp_delay_library(comdlg32_delay comdlg32 GetOpenFileNameA 4 CommDlgExtendedError 0)
-vigilamp_delay_library(winmm_delay winmm mciSendStringA 16)
+vigilamp_delay_library(comdlg32_delay comdlg32 GetOpenFileNameW 4 CommDlgExtendedError 0)
+vigilamp_delay_library(winmm_delay winmm mciSendStringW 16)
 vigilamp_delay_library(ole32_delay ole32 CoCreateInstance 20 CoInitializeEx 8 CoUninitialize 0)
 vigilamp_delay_library(oleaut32_delay oleaut32 SysAllocString 4 SysAllocStringLen 8 SysFreeString 4
                        VariantClear 4 VariantInit 4)

@@ -167,6 +167,55 @@ E2E_CASE(set_buttons_write_the_file) {
     e2e::check(e2e::iniValue(ini, "Lighting", "LightingInterval") == "<missing>", "and nothing is stored");
 }
 
+// Values whose edges a reader would trim, a sound that is a device, and a rule that names no window.
+E2E_CASE(odd_values_survive_a_restart_a_device_never_plays_and_an_empty_rule_finds_nothing) {
+    e2e::Target quiet("VigilampQuiet", "Quiet window");
+    const std::string program = "C:\\Tools\\ notify.exe";  // a name beginning with a blank, as Browse would give
+    std::string stored;
+    {
+        e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
+        app.type(Ctl::txtTitle, "\"*\"");
+        app.click(Ctl::btnTitleSet);
+        app.click(Ctl::cbxEnable);
+        app.type(Ctl::txtFile, program);
+        app.postClick(Ctl::btnBrowse);
+        if (HWND dialog = app.waitBox("Open")) {
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // cancelled: the shown path is what Browse stores
+            e2e::waitFor([&] { return !app.findOwn("#32770"); }, 3000);
+        }
+        stored = e2e::fileText(app.iniPath());
+    }
+    {
+        e2e::App app(stored);
+        e2e::check(e2e::unicodeText(app.control(Ctl::txtTitle)) == "\"*\"", "a pattern in quotes comes back whole",
+                   e2e::unicodeText(app.control(Ctl::txtTitle)));
+        e2e::check(e2e::unicodeText(app.control(Ctl::txtFile)) == program, "a path with a blank at its edge too",
+                   e2e::unicodeText(app.control(Ctl::txtFile)));
+    }
+    // The sound is a named pipe: refused before any player opens it, and the window answers throughout.
+    e2e::App app("[Status]\r\nStartWithWindows=0\r\n[Timers]\r\nDelayValue=1000\r\nScanInterval=1000\r\n"
+                 "[FlashingPat]\r\nCaps=0\r\nNum=0\r\nScr=1\r\n[Actions]\r\nNothing=1\r\nMinimise=0\r\n"
+                 "AudioEnable=1\r\nAudFile=\\\\.\\pipe\\vigilamp-e2e\r\n[Advanced]\r\nHandlename=VigilampQuiet\r\n");
+    app.click(Ctl::btnExecute);
+    HWND box = app.waitBox("Vigilamp Rizu!", 6000);
+    e2e::check(box && e2e::App::boxText(box).find("it is a device, not a file") != std::string::npos,
+               "a sound that is a device is refused with why", box ? e2e::App::boxText(box) : "no box");
+    DWORD_PTR result = 0;
+    e2e::check(SendMessageTimeoutA(app.main(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0,
+               "and the program answers");
+    if (box) e2e::App::answer(box, IDOK);
+    app.click(Ctl::btnDisable);
+
+    // No class and no pattern: the watch finds no window at all, a quiet one included.
+    e2e::setLock(VK_SCROLL, false);
+    e2e::App empty("[Status]\r\nStartWithWindows=0\r\n[Timers]\r\nDelayValue=1000\r\nScanInterval=1000\r\n"
+                   "[FlashingPat]\r\nCaps=0\r\nNum=0\r\nScr=1\r\n[Actions]\r\nNothing=1\r\nMinimise=0\r\n"
+                   "[Advanced]\r\nHandlename=\r\n[Match]\r\nAttention=1\r\n");
+    empty.click(Ctl::btnExecute);
+    e2e::check(!e2e::waitFor([] { return e2e::lockOn(VK_SCROLL); }, 4000), "an empty rule alerts on no quiet window");
+    empty.click(Ctl::btnDisable);
+}
+
 E2E_CASE(refused_write_shows_the_exception_box_and_close_still_ends) {
     e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
     // A directory where the file should be: every write is refused, even for an administrator.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "e2e.h"
+#include "win32/windows/win32_util.h"
 
 namespace e2e {
 
@@ -103,6 +104,14 @@ std::string text(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
                         2000, &result);
     return buffer;
+}
+
+std::string unicodeText(HWND window) {
+    wchar_t buffer[4096] = L"";
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        2000, &result);
+    return vr::win32::narrow(buffer);
 }
 
 std::string className(HWND window) {
@@ -335,6 +344,10 @@ HWND childById(HWND parent, int id, bool visibleOnly) {
 HWND App::control(vr::Ctl id) const { return childById(main_, static_cast<int>(id)); }
 
 void App::click(vr::Ctl id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+// A single-line edit tells its parent of a text set this way as of a typed one (EN_CHANGE).
+void App::type(vr::Ctl id, const std::string& text) const {
+    SendMessageW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(vr::win32::widen(text).c_str()));
+}
 void App::postClick(vr::Ctl id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
 void App::post(vr::Cmd command) const { PostMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
 void App::send(vr::Cmd command) const { SendMessageA(main_, WM_COMMAND, static_cast<WPARAM>(command), 0); }
@@ -351,17 +364,32 @@ void App::answer(HWND box, int button) {
 
 bool App::waitExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
 
-Target::Target(const char* cls, const char* title, bool hang) {
-    STARTUPINFOA si{};
+Target::Target(const std::string& cls, const std::string& title, bool hang) {
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     std::string command = "\"";  // built by appending: GCC 12 warns falsely on a chain of + here
-    command.append(here()).append("\\e2e_target.exe\" ").append(cls).append(" \"").append(title).append("\"");
+    command.append(here()).append("\\e2e_target.exe\" \"").append(cls).append("\" \"").append(title).append("\"");
     if (hang) command.append(" hang");
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) {
+    std::wstring wide = vr::win32::widen(command);
+    if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) {
         check(false, "the target window's program starts");
         return;
     }
-    waitFor([&] { return (window_ = FindWindowA(cls, nullptr)) != nullptr; }, 10000);
+    // The class as the helper reads its argument: "\r" and "\n" stand for line breaks.
+    std::string real;
+    for (std::size_t i = 0; i < cls.size(); ++i) {
+        if (cls[i] == '\\' && i + 1 < cls.size() && (cls[i + 1] == 'r' || cls[i + 1] == 'n'))
+            real += cls[++i] == 'r' ? '\r' : '\n';
+        else real += cls[i];
+    }
+    // Its own window: other helpers may show windows of the same class.
+    const std::wstring className = vr::win32::widen(real);
+    waitFor([&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, className.c_str(), nullptr); w;
+             w = FindWindowExW(nullptr, w, className.c_str(), nullptr))
+            if (pidOf(w) == process_.dwProcessId) return (window_ = w) != nullptr;
+        return false;
+    }, 10000);
 }
 
 Target::~Target() {

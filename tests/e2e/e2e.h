@@ -17,6 +17,7 @@ void check(bool ok, const std::string& what, const std::string& detail = "");
 bool waitFor(const std::function<bool()>& pred, DWORD ms = 5000);
 
 std::string text(HWND window);
+std::string unicodeText(HWND window);  // the text as UTF-8, whatever its characters
 std::string className(HWND window);
 
 // The lock key's toggle state as this process sees it, after pumping.
@@ -47,6 +48,8 @@ public:
     void setText(vr::Ctl id, const char* text) const {
         SendMessageA(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
+    // A user's typing: the text (UTF-8, any characters) and the change the box tells its parent of.
+    void type(vr::Ctl id, const std::string& text) const;
     std::string exePath() const { return folder_ + "\\vigilamp.exe"; }
     void post(vr::Cmd command) const;       // a menu command, posted (it may open a modal box)
     void send(vr::Cmd command) const;
@@ -67,10 +70,12 @@ private:
     bool registeredBefore_;  // the start-up registration existed before this copy started
 };
 
-// A window of a chosen class, in a helper process, for the program to find.
+// A window of a chosen class, in a helper process, for the program to find. Class and title are UTF-8, with "\r"
+// and "\n" standing for line breaks.
 class Target {
 public:
-    explicit Target(const char* cls = "IMWindowClass", const char* title = "Conversation", bool hang = false);
+    explicit Target(const std::string& cls = "IMWindowClass", const std::string& title = "Conversation",
+                    bool hang = false);
     ~Target();
     HWND window() const { return window_; }
 

@@ -83,16 +83,23 @@ E2E_CASE(every_way_out_leaves_the_lock_lights_off) {
     setAll(false);
 }
 
-E2E_CASE(a_close_request_to_the_programs_own_windows_ends_it_the_ordinary_way) {
-    // The user picks the program's own hidden application window as the target, with "Close the window".
+E2E_CASE(the_programs_own_windows_are_never_its_target_and_a_close_request_to_them_ends_it_the_ordinary_way) {
+    // The user makes a class of the program's own windows the target, with "Close the window", and watches from
+    // start-up: the program never finds itself, so it neither alerts nor closes itself at every start.
     setAll(false);
-    e2e::App app(iniWatching("TApplication", "Close=1\r\nMinimise=0\r\n"));
+    for (const char* own : {"TApplication", "TfrmMain", "TrmTrayIcon"}) {
+        e2e::App app(iniWatching(own, "Close=1\r\nMinimise=0\r\n") + "[Match]\r\nWatchAtStart=1\r\n");
+        e2e::check(app.status() == "Vigilamp is active!", std::string("watching for ") + own + " from start-up");
+        e2e::check(!app.waitExit(4000), "it is still running after delay, scans and more", own);
+        e2e::check(allOff(), "and raised no alert on itself", lights());
+    }
+    // Another program asks the hidden application window to close: the program ends the ordinary way.
+    e2e::App app(iniWatching("VigilampNoSuchWindow"));
     app.click(Ctl::cbxDisableStat);  // a change that only the ordinary shutdown stores
-    app.click(Ctl::btnExecute);
-    e2e::check(app.waitExit(8000), "closing its application window ends the program");
+    PostMessageA(GetWindow(app.main(), GW_OWNER), WM_CLOSE, 0, 0);
+    e2e::check(app.waitExit(5000), "closing its application window ends the program");
     e2e::check(e2e::iniValue(app.iniPath(), "Status", "DisableStat") == "1", "after storing what it stores at the end",
                e2e::iniValue(app.iniPath(), "Status", "DisableStat"));
-    e2e::check(allOff(), "with every light off", lights());
 
     e2e::App second(iniWatching("VigilampNoSuchWindow"));
     PostMessageA(e2e::trayWindow(second), WM_CLOSE, 0, 0);

@@ -59,5 +59,14 @@ TEST(MciOpenCommand, RefusesAPathWithAQuoteThatWouldAddOptions) {
     EXPECT_THROW(mciOpenCommand("\"C:\\Sounds\\alert.mp3\"", "vigilampsound"), Error);  // a path quoted already
 }
 
+TEST(PlayableFiles, ADevicePathIsNeverGivenToAPlayerWhoseOpeningWouldWaitOnIt) {
+    for (const char* device : {"\\\\.\\pipe\\vigilamp", "//./pipe/x", "\\\\.\\COM1", "CON", "c:\\music\\nul.mp3",
+                               "D:\\x\\com7", "aux.wav", "LPT1.mp3", "conin$", "\\\\?\\GLOBALROOT\\Device\\Null"})
+        EXPECT_TRUE(isDevicePath(device)) << device;
+    for (const char* file : {"C:\\Sounds\\ring.mp3", "\\\\server\\share\\con.txt\\ring.mp3", "console.mp3",
+                             "COM10.mp3", "LPT0", "\\\\?\\C:\\long\\path.wav", "nullify.mp3", "ring.con"})
+        EXPECT_FALSE(isDevicePath(file)) << file;
+}
+
 }  // namespace
 }  // namespace vr::win32

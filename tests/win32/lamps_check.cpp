@@ -11,6 +11,7 @@
 
 #include "win32/adapters/key_led.h"
 #include "win32/adapters/keyboard_devices.h"
+#include "win32/adapters/worker_thread.h"
 #include "win32/adapters/ports_win32.h"
 
 using namespace vr;

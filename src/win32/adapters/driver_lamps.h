@@ -1,6 +1,6 @@
 // DriverLamps: the keyboard's lamps on Windows through the keyboard class driver, so that flashing them leaves
 // the lock state alone. Free of <windows.h>, so it is tested natively with fakes of the raw calls and of the
-// worker thread; the Win32 side of both is in keyboard_devices.h.
+// worker thread; the Win32 side is in keyboard_devices.h and worker_thread.h.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ports.h"
+#include "win32/adapters/worker.h"
 
 namespace vr::win32 {
 
@@ -27,18 +28,6 @@ public:
     virtual void close(Device device) = 0;  // CloseHandle
     // Removes this name's definition for this target only, so a name another program shadows stays its own.
     virtual bool remove(const std::string& name, const std::string& target) = 0;
-};
-
-// Runs jobs on a thread of its own, never on the caller's.
-class Worker {
-public:
-    using Job = std::function<void()>;
-    virtual ~Worker() = default;
-    virtual bool ready() = 0;  // false when there is no thread to run jobs on
-    // The job runs soon on the worker's thread, after every job posted before it.
-    virtual void post(Job job) = 0;
-    // Waits until every job posted so far has run, at most ms; false when the time ran out first.
-    virtual bool settle(unsigned ms) = 0;
 };
 
 class DriverLamps final : public Lamps {

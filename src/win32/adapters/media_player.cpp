@@ -12,7 +12,7 @@ namespace vr::win32 {
 
 namespace {
 
-// The text in the ANSI code page as a BSTR; an empty text is the null BSTR.
+// The text as a BSTR; an empty text is the null BSTR.
 BSTR toBstr(const std::string& text) {
     if (text.empty()) return nullptr;
     const std::wstring wide = widen(text);
@@ -36,15 +36,23 @@ void releaseInto(T*& p) {
 // could not hold as one name is refused, with an error.
 constexpr const char* kAlias = "vigilampsound";
 
-void mci(const std::string& command) { mciSendStringA(command.c_str(), nullptr, 0, nullptr); }
+MCIERROR mci(const std::string& command) { return mciSendStringW(widen(command).c_str(), nullptr, 0, nullptr); }
 
-void mciPlay(const std::string& file) {
-    const std::string open = file.empty() ? "" : mciOpenCommand(file, kAlias);  // a refused path changes nothing
+// On the multimedia player's thread.
+void mciPlay(const std::string& open) {
     mci(std::string("close ") + kAlias);
-    if (file.empty()) return;
-    if (mciSendStringA(open.c_str(), nullptr, 0, nullptr) != 0) return;
+    if (open.empty() || mci(open) != 0) return;
     mci(std::string("setaudio ") + kAlias + " volume to 500");  // half of 1000, as the media player's 50
     mci(std::string("play ") + kAlias);
+}
+
+// Refuses what is no file before any player opens it.
+void checkPlayable(const std::string& url) {
+    const std::string what = "The media player could not open \"" + url + "\": ";
+    if (isDevicePath(url)) throw Error(what + "it is a device, not a file, and only files are played");
+    const DWORD attributes = GetFileAttributesW(widen(url).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw Error(what + "it is a folder, and only files are played");
 }
 
 }  // namespace
@@ -52,7 +60,7 @@ void mciPlay(const std::string& file) {
 SoundPlayer::~SoundPlayer() { release(); }
 
 void SoundPlayer::release() {
-    if (choice_.kind() == PlayerChoice::Kind::mci) mci(std::string("close ") + kAlias);
+    if (choice_.kind() == PlayerChoice::Kind::mci) mciThread_.post([] { mci(std::string("close ") + kAlias); });
     releaseInto(player_);
     choice_.reset();
 }
@@ -82,7 +90,11 @@ bool SoundPlayer::createMediaPlayer() {
 }
 
 void SoundPlayer::setUrl(const std::string& url) {
-    if (choice_.choose() == PlayerChoice::Kind::mci) return mciPlay(url);
+    if (!url.empty()) checkPlayable(url);
+    if (choice_.choose() == PlayerChoice::Kind::mci) {
+        const std::string open = url.empty() ? "" : mciOpenCommand(url, kAlias);  // a refused path changes nothing
+        return mciThread_.post([open] { mciPlay(open); });
+    }
 
     // The URL property through the player's dispatch interface: a property put with the one named argument.
     VARIANT value;
@@ -116,7 +128,8 @@ void SoundPlayer::setUrl(const std::string& url) {
 }
 
 void SoundPlayer::stop() {
-    if (choice_.kind() == PlayerChoice::Kind::mci) return mci(std::string("stop ") + kAlias);
+    if (choice_.kind() == PlayerChoice::Kind::mci)
+        return mciThread_.post([] { mci(std::string("stop ") + kAlias); });
     if (choice_.kind() != PlayerChoice::Kind::mediaPlayer) return;  // nothing has played yet
     IWMPControls* controls = nullptr;
     HRESULT hr = player_->get_controls(&controls);

@@ -1,10 +1,13 @@
 // The alert sound's player: the Windows Media Player object, without a window of its own, created at the first
-// sound; where the system has no such player, the multimedia (MCI) player instead.
+// sound, which opens files on threads of its own; where the system has no such player, the multimedia (MCI)
+// player instead, driven from a thread of the program's own, since its opening waits for the file. Only files
+// are played: a folder or a device (a named pipe, CON) is refused before anything opens it.
 #pragma once
 #include <windows.h>
 
 #include "ports.h"
 #include "win32/adapters/fallback_player.h"
+#include "win32/adapters/worker_thread.h"
 
 struct IWMPPlayer4;
 
@@ -27,6 +30,7 @@ private:
 
     IWMPPlayer4* player_ = nullptr;
     PlayerChoice choice_{[this] { return createMediaPlayer(); }};
+    ThreadWorker mciThread_;  // the multimedia player's commands, in order, off the window's thread
 };
 
 }  // namespace vr::win32

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "form/main_form.h"
+#include "match/text.h"
 #include "settings/settings_file.h"
 #include "win32/windows/win32_util.h"
 
@@ -80,58 +81,88 @@ void TopLevelWindows::sysCommand(WindowHandle window, WPARAM command) {
 
 namespace {
 
+bool ownWindow(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
 // The title as the system holds it, at most that many characters, read without a message to the window, so a
 // hung one answers at once.
-std::string heldTitle(HWND window, int maxChars) {
-    std::wstring wide(static_cast<std::size_t>(maxChars) + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(std::max(0, InternalGetWindowText(window, wide.data(), maxChars + 1))));
-    return narrow(wide);
+std::wstring heldTitleW(HWND window, std::size_t maxChars) {
+    std::wstring wide(maxChars + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(
+        std::max(0, InternalGetWindowText(window, wide.data(), static_cast<int>(maxChars + 1)))));
+    return wide;
+}
+
+std::u16string_view units(const std::wstring& wide) {
+    return {reinterpret_cast<const char16_t*>(wide.data()), wide.size()};
+}
+
+std::wstring classNameW(HWND window) {
+    wchar_t name[Windows::kClassChars + 1] = L"";
+    return std::wstring(name, static_cast<std::size_t>(std::max(0, GetClassNameW(window, name, std::size(name)))));
 }
 
 BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
-    reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
-        {reinterpret_cast<WindowHandle>(window), heldTitle(window, static_cast<int>(Windows::kTitleChars))});
+    if (!ownWindow(window))
+        reinterpret_cast<std::vector<TopLevelWindow>*>(param)->push_back(
+            {reinterpret_cast<WindowHandle>(window), narrow(heldTitleW(window, Windows::kTitleChars))});
     return TRUE;
 }
 static_assert(std::is_convertible_v<decltype(&collectWindow), WNDENUMPROC>,
               "called the system's way (stdcall on 32-bit x86)");
 
-// The longest title a rule looks at; the rest of a longer one does not count.
-constexpr int kRuleTitleChars = 512;
-std::string heldTitle(HWND window) { return heldTitle(window, kRuleTitleChars); }
+// Whether the window fits, read as the system keeps it: UTF-16, compared character by character.
+bool fitsRule(HWND window, const RuleMatcher& rule) {
+    if (ownWindow(window)) return false;
+    // The class first, which costs less than a title.
+    if (rule.checksClass() && !rule.fitsClass(units(classNameW(window)))) return false;
+    return !rule.checksTitle() || rule.fitsTitle(units(heldTitleW(window, Windows::kRuleTitleChars)));
+}
 
 struct RuleSearch {
-    const WindowRule& rule;
+    const RuleMatcher& rule;
     HWND found = nullptr;
 };
 
 BOOL CALLBACK firstFitting(HWND window, LPARAM param) {
     auto& search = *reinterpret_cast<RuleSearch*>(param);
-    // The class first, which costs less than a title; the rule compares it as the system does.
-    if (!search.rule.className.empty()) {
-        char name[Windows::kClassChars + 1] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (!search.rule.fitsClass(name)) return TRUE;
-    }
-    if (!search.rule.fitsTitle(heldTitle(window))) return TRUE;
+    if (!fitsRule(window, search.rule)) return TRUE;
     search.found = window;
     return FALSE;
 }
+static_assert(std::is_convertible_v<decltype(&firstFitting), WNDENUMPROC>);
 
 }  // namespace
 
 WindowHandle TopLevelWindows::find(const WindowRule& rule) {
-    if (!rule.titlePattern) return reinterpret_cast<WindowHandle>(FindWindowA(rule.className.c_str(), nullptr));
+    if (rule.empty()) return 0;
+    if (!rule.titlePattern) {
+        // The system's own lookup by class, past the program's own windows.
+        const std::wstring className = widen(rule.className);
+        HWND window = nullptr;
+        do window = FindWindowExW(nullptr, window, className.c_str(), nullptr);
+        while (window && ownWindow(window));
+        return reinterpret_cast<WindowHandle>(window);
+    }
     // One walk in the system's order (a FindWindowEx per window would walk the list again each time).
-    RuleSearch search{rule};
+    const RuleMatcher matcher(rule, foldCase);
+    RuleSearch search{matcher};
     EnumWindows(firstFitting, reinterpret_cast<LPARAM>(&search));
     return reinterpret_cast<WindowHandle>(search.found);
+}
+
+bool TopLevelWindows::fits(WindowHandle window, const WindowRule& rule) {
+    const HWND h = reinterpret_cast<HWND>(window);
+    return IsWindow(h) && fitsRule(h, RuleMatcher(rule, foldCase));
 }
 
 std::optional<std::string> TopLevelWindows::titleOf(WindowHandle window) {
     const HWND h = reinterpret_cast<HWND>(window);
     if (!IsWindow(h)) return std::nullopt;
-    return heldTitle(h);
+    return narrow(heldTitleW(h, kRuleTitleChars));
 }
 
 std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
@@ -141,10 +172,9 @@ std::vector<TopLevelWindow> TopLevelWindows::topLevelWindows() {
 }
 
 std::optional<std::string> TopLevelWindows::classOf(WindowHandle window) {
-    char name[kClassChars + 1] = "";
-    const int length = GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
-    if (length <= 0) return std::nullopt;
-    return std::string(name, static_cast<std::size_t>(length));
+    const std::wstring name = classNameW(reinterpret_cast<HWND>(window));
+    if (name.empty()) return std::nullopt;
+    return narrow(name);
 }
 
 std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
@@ -156,10 +186,11 @@ std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
 
 void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& folder, Show show) {
-    const auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    const std::wstring wideParameters = widen(parameters), wideFolder = widen(folder);
+    const auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
     needComApartment();  // the shell may hand the file to an extension of its own
-    ShellExecuteA(reinterpret_cast<HWND>(owner), verb.c_str(), file.c_str(), orNull(parameters), orNull(folder),
-                  show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
+    ShellExecuteW(reinterpret_cast<HWND>(owner), widen(verb).c_str(), widen(file).c_str(), orNull(wideParameters),
+                  orNull(wideFolder), show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
 }
 
 namespace {
@@ -189,7 +220,7 @@ static_assert(std::is_convertible_v<decltype(&renameButtons), HOOKPROC>,
 
 int show(HWND owner, const std::string& text, const char* caption, UINT type) {
     g_hook = SetWindowsHookExA(WH_CBT, renameButtons, nullptr, GetCurrentThreadId());
-    const int answer = MessageBoxA(owner, text.c_str(), caption, type | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(owner, widen(text).c_str(), widen(caption).c_str(), type | MB_SETFOREGROUND);
     if (g_hook) UnhookWindowsHookEx(g_hook), g_hook = nullptr;
     return answer;
 }
@@ -202,19 +233,20 @@ bool MessageDialogs::confirm(const std::string& text) {
 void MessageDialogs::error(const std::string& text) { show(owner_, text, "Error", MB_OK | MB_ICONERROR); }
 void MessageDialogs::warning(const std::string& text) { show(owner_, text, "Warning", MB_OK | MB_ICONWARNING); }
 void MessageDialogs::exception(const std::string& text) { show(owner_, text, kTitle, MB_OK | MB_ICONSTOP); }
+void MessageDialogs::report(const std::string& text) { OutputDebugStringW(widen("vigilamp: " + text + "\n").c_str()); }
 
 std::string modulePath() {
     // A path that does not fit comes back cut to the buffer's size: try again with a larger buffer, up to one
     // that holds the longest path Windows has.
     DWORD error = ERROR_INSUFFICIENT_BUFFER;
     for (DWORD size = MAX_PATH; size < 65536; size *= 2) {
-        std::string path(size, '\0');
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
         if (length == 0) {
             error = GetLastError();
             break;
         }
-        if (length < size) return path.substr(0, length);
+        if (length < size) return narrow(std::wstring_view(path).substr(0, length));
     }
     throw failure("Unable to read the path of vigilamp.exe, which the settings file and the start-up registration "
                   "need",
@@ -226,11 +258,39 @@ IniProfile::IniProfile(const std::string& executable) : path_(settingsPathFor(ex
 std::optional<std::string> IniProfile::read(const std::string& section, const std::string& key) {
     // The profile API answers a missing key with the default it is given. Two different defaults tell a
     // missing key from any value, since a stored value cannot equal both.
-    static constexpr const char* kMissing[] = {"\x01vigilamp:missing:1\x01", "\x02vigilamp:missing:2\x02"};
-    char value[2048];
-    for (const char* missing : kMissing) {
-        GetPrivateProfileStringA(section.c_str(), key.c_str(), missing, value, sizeof value, path_.c_str());
-        if (lstrcmpA(value, missing) != 0) return std::string(value);
+    static constexpr const wchar_t* kMissing[] = {L"\x01vigilamp:missing:1\x01", L"\x02vigilamp:missing:2\x02"};
+    // Room for more than the core keeps, which cuts every value to the same characters on both front ends.
+    wchar_t value[4 * kValueChars + 1];
+    const std::wstring s = widen(section), k = widen(key), file = widen(path_);
+    for (const wchar_t* missing : kMissing) {
+        const DWORD length = GetPrivateProfileStringW(s.c_str(), k.c_str(), missing, value, std::size(value),
+                                                      file.c_str());
+        if (lstrcmpW(value, missing) != 0) return narrow(std::wstring_view(value, length));
+    }
+    return std::nullopt;
+}
+
+bool IniProfile::write(const std::string& section, const std::string& key, const std::string& value) {
+    // A line break or a NUL would end the value early and let the rest pass as lines of the file.
+    if ((section + key + value).find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
+    return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(), widen(value).c_str(),
+                                      widen(path_).c_str()) != FALSE;
+}
+
+std::optional<std::string> IniProfile::cannotHold(const std::string& value) {
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8) return std::nullopt;  // a system set to UTF-8 holds every character
+    for (std::size_t at = 0; at < value.size();) {
+        const std::size_t start = at;
+        nextChar(value, at);
+        const std::wstring one = widen(value.substr(start, at - start));
+        BOOL lacking = FALSE;
+        char bytes[8];
+        WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, one.data(), static_cast<int>(one.size()), bytes,
+                            sizeof bytes, nullptr, &lacking);
+        if (lacking)
+            return "holds " + value.substr(start, at - start) + ", which the system's code page (" +
+                   std::to_string(codePage) + ") lacks";
     }
     return std::nullopt;
 }
@@ -266,16 +326,17 @@ private:
 RunKey::Result RegistryRunKey::setValue(Scope scope, const std::string& name, const std::string& data) {
     OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
-    const auto* bytes = reinterpret_cast<const BYTE*>(data.c_str());
-    const LONG written =
-        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, bytes, static_cast<DWORD>(data.size() + 1));
+    const std::wstring wide = widen(data);
+    const auto* bytes = reinterpret_cast<const BYTE*>(wide.c_str());
+    const LONG written = RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ, bytes,
+                                        static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     return written == ERROR_SUCCESS ? Result::done : Result::failed;
 }
 
 RunKey::Result RegistryRunKey::deleteValue(Scope scope, const std::string& name) {
     OpenRunKey key(scope);
     if (!key.opened()) return Result::notOpened;
-    RegDeleteValueA(key.get(), name.c_str());  // a value already absent is what was wanted
+    RegDeleteValueW(key.get(), widen(name).c_str());  // a value already absent is what was wanted
     return Result::done;
 }
 

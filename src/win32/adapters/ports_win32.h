@@ -44,6 +44,7 @@ private:
     bool looked_[256] = {};  // the keys the reading thread has looked at the keyboard for
 };
 
+// Other processes' top-level windows: those of the program's own process are never found, listed or fitted.
 class TopLevelWindows final : public Windows {
 public:
     WindowHandle find(const WindowRule& rule) override;
@@ -53,6 +54,7 @@ public:
     std::optional<std::string> classOf(WindowHandle window) override;
     std::optional<WindowOwner> ownerOf(WindowHandle window) override;
     std::optional<std::string> titleOf(WindowHandle window) override;
+    bool fits(WindowHandle window, const WindowRule& rule) override;
 
 private:
     static void sysCommand(WindowHandle window, WPARAM command);
@@ -73,6 +75,7 @@ public:
     void error(const std::string& text) override;
     void warning(const std::string& text) override;
     void exception(const std::string& text) override;
+    void report(const std::string& text) override;  // the debugger's output (OutputDebugString)
     std::optional<std::string> openFile(const OpenFileRequest& request) override;  // in file_dialog.cpp
 
 private:
@@ -84,14 +87,16 @@ private:
 std::string modulePath();
 
 // The settings file beside the executable, through the profile API: each call opens it for that one operation.
+// The file keeps the system's code page, as the profile functions write it; the program's UTF-8 goes through
+// their Unicode forms, which convert it.
 class IniProfile final : public ProfileFile {
 public:
     explicit IniProfile(const std::string& executable);
     std::optional<std::string> read(const std::string& section, const std::string& key) override;
-    bool write(const std::string& section, const std::string& key, const std::string& value) override {
-        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
-    }
+    bool write(const std::string& section, const std::string& key, const std::string& value) override;
     std::string path() override { return path_; }
+    // A character the system's code page lacks would come back as '?', a wildcard in a pattern.
+    std::optional<std::string> cannotHold(const std::string& value) override;
 
 private:
     std::string path_;

@@ -177,7 +177,7 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
         if (!model_.enabled(row.id)) EnableWindow(spin, FALSE);
         return spin;
     }
-    const char* cls = "STATIC";
+    const wchar_t* cls = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
     switch (row.kind) {
@@ -187,23 +187,23 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
                                                      : SS_LEFTNOWORDWRAP);
         break;
     case Kind::Group:
-        cls = "BUTTON";
+        cls = L"BUTTON";
         style |= BS_GROUPBOX;
         exStyle = WS_EX_CONTROLPARENT;
         break;
-    case Kind::Button: cls = "BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    case Kind::Check: cls = "BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+    case Kind::Button: cls = L"BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+    case Kind::Check: cls = L"BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
     case Kind::Radio:
-        cls = "BUTTON";
+        cls = L"BUTTON";
         style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0);
         break;
     case Kind::Edit:
-        cls = "EDIT";
+        cls = L"EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
     case Kind::List:
-        cls = "LISTBOX";
+        cls = L"LISTBOX";
         style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
@@ -211,9 +211,11 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     case Kind::Spin: break;  // widgets of their own, made above
     }
     if (!model_.enabled(row.id)) style |= WS_DISABLED;
-    HWND control = CreateWindowExA(exStyle, cls, text.c_str(), style, scale(row.x), scale(row.y), scale(row.w),
-                                   scale(row.h), parent, HMENU(INT_PTR(row.id)), instance, nullptr);
+    // Unicode controls: the program's texts are UTF-8, and a title or a path may hold any character.
+    HWND control = CreateWindowExW(exStyle, cls, widen(text).c_str(), style, scale(row.x), scale(row.y),
+                                   scale(row.w), scale(row.h), parent, HMENU(INT_PTR(row.id)), instance, nullptr);
     SendMessageA(control, WM_SETFONT, WPARAM(font(row.font)), FALSE);
+    if (row.kind == Kind::Edit) SendMessageW(control, EM_SETLIMITTEXT, kValueChars, 0);  // what the file keeps
     if (model_.checked(row.id)) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     for (const ListItem& entry : model_.items(row.id)) showItemAdded(row.id, entry);
     if (row.kind == Kind::Group)
@@ -227,13 +229,13 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
 // right edge.
 void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     if (row.flags & Wrap) return;
-    char buffer[512] = "";
-    GetWindowTextA(label, buffer, sizeof buffer);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
     HDC dc = GetDC(label);
     HGDIOBJ old = SelectObject(dc, font(row.font));
     // Measured as the static control draws it, so that a caption of several lines gets their height.
     RECT extent{0, 0, 0, 0};
-    DrawTextA(dc, buffer, -1, &extent, DT_CALCRECT | DT_EXPANDTABS);
+    DrawTextW(dc, text.c_str(), -1, &extent, DT_CALCRECT | DT_EXPANDTABS);
     const SIZE size{extent.right, extent.bottom};
     SelectObject(dc, old);
     ReleaseDC(label, dc);
@@ -259,7 +261,7 @@ void MainWindow::showChecked(Ctl control, bool on) {
 void MainWindow::showText(Ctl control, const std::string& text) {
     if (!built_) return;  // the pages show the model as it is when they are built
     HWND h = item(control);
-    SetWindowTextA(h, text.c_str());
+    SetWindowTextW(h, widen(text).c_str());
     if (const auto row = rows_.find(control); row != rows_.end() && row->second->kind == Kind::Label)
         fitLabel(h, *row->second);
 }
@@ -278,7 +280,7 @@ void MainWindow::showItemAdded(Ctl list, const ListItem& entry) {
     HWND box = item(list);
     // The item's data carries the window handle whole, on either target.
     static_assert(sizeof(LPARAM) >= sizeof(WindowHandle) && sizeof(WindowHandle) >= sizeof(HWND));
-    const LRESULT index = SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+    const LRESULT index = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(entry.text).c_str()));
     if (index < 0) throw Error("Unable to add \"" + entry.text + "\" to the list");
     SendMessageA(box, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(entry.data));
 }
@@ -301,9 +303,9 @@ void MainWindow::takeUserChange(Ctl control, int code) {
     case Kind::Edit:
     case Kind::Spin:
         if (code == EN_CHANGE) {
-            std::string s(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
-            s.resize(static_cast<std::size_t>(GetWindowTextA(h, s.data(), static_cast<int>(s.size()))));
-            model_.userText(control, s);
+            std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+            s.resize(static_cast<std::size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
+            model_.userText(control, narrow(s));
         }
         break;
     case Kind::List:

@@ -45,16 +45,25 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND comman
     registerWindowClass(instance, kTrayWindowClass, objectWindowProc<TrayIconWindow>);
     CreateWindowExA(WS_EX_TOOLWINDOW, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
     icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this));
-    if (RegisterShellHookWindow(window_)) shellHook_ = RegisterWindowMessageA("SHELLHOOK");
+    // Whether the shell reports to windows at all is known by asking once; the hook is kept only while listened.
+    if (RegisterShellHookWindow(window_)) {
+        shellHook_ = RegisterWindowMessageA("SHELLHOOK");
+        DeregisterShellHookWindow(window_);
+    }
 }
 
-std::optional<std::string> TrayIconWindow::unavailable() {
+std::optional<std::string> TrayIconWindow::attentionUnavailable() {
     if (shellHook_) return std::nullopt;
     return std::string("it does not report windows that flash their taskbar buttons.");
 }
 
+void TrayIconWindow::listen(bool /*changes*/, bool attention) {
+    if (!shellHook_ || attention == hooked_) return;
+    hooked_ = attention ? RegisterShellHookWindow(window_) != FALSE : !DeregisterShellHookWindow(window_);
+}
+
 TrayIconWindow::~TrayIconWindow() {
-    if (shellHook_) DeregisterShellHookWindow(window_);
+    if (hooked_) DeregisterShellHookWindow(window_);
     icon_.reset();
     DestroyWindow(window_);
     if (picture_) DestroyIcon(picture_);

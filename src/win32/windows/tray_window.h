@@ -12,7 +12,7 @@ namespace vr::win32 {
 
 inline constexpr char kTrayWindowClass[] = "TrmTrayIcon";
 
-class TrayIconWindow final : public Attention, private TrayShell, private TrayWindow {
+class TrayIconWindow final : public WindowEvents, private TrayShell, private TrayWindow {
 public:
     // application: the application's taskbar window. commands: the window the menu's commands go to.
     TrayIconWindow(HINSTANCE instance, HWND application, HWND commands);
@@ -24,8 +24,9 @@ public:
     std::function<void()> onClose;  // a close request reached the icon's window
     std::function<void(WindowHandle)> onAttention;  // a window flashed its taskbar button
 
-    // Attention: the shell's notifications reach the icon's window once it has registered for them.
-    std::optional<std::string> unavailable() override;
+    // WindowEvents: the shell's notifications reach the icon's window while it is registered for them.
+    std::optional<std::string> attentionUnavailable() override;
+    void listen(bool changes, bool attention) override;
     // Loads an icon resource at the small icon size into the component's own picture.
     IconHandle loadPicture(HINSTANCE instance, int resource);
 
@@ -51,7 +52,8 @@ private:
     HWND commands_;
     UINT taskbarCreated_;
     HICON picture_ = nullptr;
-    UINT shellHook_ = 0;  // the shell's notification message, once registered
+    UINT shellHook_ = 0;  // the shell's notification message, where the shell reports to windows
+    bool hooked_ = false;  // registered for it now
     bool tracking_ = false;  // a menu is up
     std::optional<TrmTrayIcon> icon_;
 };

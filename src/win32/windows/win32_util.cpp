@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "match/text.h"
+
 namespace vr::win32 {
 
 void registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, int iconResource,
@@ -37,21 +39,27 @@ HFONT createFont(const FontSpec& spec, int dpi) {
                        VARIABLE_PITCH | spec.family, spec.face);
 }
 
+// The core's conversions, which read a broken sequence as U+FFFD as the system's do; wchar_t is UTF-16 here.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring widen(std::string_view text) {
-    if (text.empty()) return {};
-    std::wstring wide(text.size(), L'\0');  // never more UTF-16 units than bytes
-    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                              wide.data(), static_cast<int>(wide.size()))));
-    return wide;
+    const std::u16string wide = toUtf16(text);
+    return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size());
 }
 
 std::string narrow(std::wstring_view text) {
-    if (text.empty()) return {};
-    std::string bytes(text.size() * 2, '\0');  // a double-byte code page needs at most two per unit
-    bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                              bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                                              nullptr)));
-    return bytes;
+    return toUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+char32_t foldCase(char32_t c) {
+    if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;  // the common case, without a call
+    std::string one;
+    appendUtf8(one, c);
+    std::wstring wide = widen(one);
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), static_cast<int>(wide.size()), wide.data(),
+                  static_cast<int>(wide.size()), nullptr, nullptr, 0);
+    std::size_t at = 0;
+    return nextChar(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()), at);
 }
 
 namespace {
@@ -70,10 +78,10 @@ void leaveComApartment() {
 }
 
 Error failure(const std::string& what, HRESULT code) {
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-    std::string s(text, length);
+    wchar_t text[512] = L"";
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        static_cast<DWORD>(code), 0, text, 512, nullptr);
+    std::string s = narrow(std::wstring_view(text, length));
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '.')) s.pop_back();
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(code));

@@ -26,9 +26,13 @@ struct FontSpec {
 };
 HFONT createFont(const FontSpec& spec, int dpi);
 
-// Text between the ANSI code page the program speaks and the UTF-16 the system keeps.
+// Text between the UTF-8 the program speaks and the UTF-16 the system keeps. A text the program holds is UTF-8
+// on both front ends; only the settings file is in the system's code page, as the profile functions keep it.
 std::wstring widen(std::string_view text);
 std::string narrow(std::wstring_view text);
+
+// Letter case folded as the system compares names without regard to it (its invariant upper case).
+char32_t foldCase(char32_t c);
 
 // The user-interface thread's COM apartment, for the sound player and the shell's extensions: entered the first
 // time one of them is used (most runs never need it), left once at the end of the program.
