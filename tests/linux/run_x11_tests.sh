@@ -21,5 +21,8 @@ status=$?
 # The test puts every light it lit out again.
 lights=$(xset q | grep -E 'Caps Lock')
 echo "after the test:$lights"
-case $lights in *': on'*) echo "a lock light was left on" >&2; [ $status -eq 0 ] && status=1 ;; esac
+if echo "$lights" | grep -Eq ':[[:space:]]+on([[:space:]]|$)'; then
+    echo "a lock light was left on" >&2
+    [ $status -eq 0 ] && status=1
+fi
 exit $status
