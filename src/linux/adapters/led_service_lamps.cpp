@@ -146,14 +146,16 @@ void LedServiceLamps::work() {
 }
 
 void LedServiceLamps::run(const Job& job) {
-    if (job.release && !alert_) return;  // the alert's lamps were never sent: nothing to give back
-    if (!job.release && !alert_) {
+    if (!alert_) {
+        // A release whose alert was never sent (a newer state replaced it) has nothing from before to put back,
+        // but the lock state is given all the same.
+        if (job.release && back_ == Back::asBefore) return;
         // The keyboards as they are at the alert's start, and their lamps before it.
         devices_ = keyboardLeds(folder_);
         before_.clear();
         for (const auto& device : devices_) before_.push_back(ledBrightness(folder_, device.name));
-        alert_ = true;
     }
+    alert_ = !job.release;
     for (std::size_t i = 0; i < devices_.size(); ++i) {
         const KeyboardLed& device = devices_[i];
         unsigned value = job.lamps.of(device.lamp) ? device.maxBrightness : 0;
@@ -163,7 +165,6 @@ void LedServiceLamps::run(const Job& job) {
         }
         if (setBrightness(device.name, value, nullptr) == -ETIMEDOUT) break;
     }
-    if (job.release) alert_ = false;
 }
 
 }  // namespace vr::lx
