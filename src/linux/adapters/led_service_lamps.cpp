@@ -29,10 +29,12 @@ std::optional<std::string> sessionPath(int result, sd_bus_message* reply, sd_bus
                                        std::string* error) {
     std::optional<std::string> path;
     const char* text = nullptr;
-    if (result >= 0 && sd_bus_message_read(reply, "o", &text) >= 0 && text)
+    if (result < 0)
+        *error = said(*failure, result);
+    else if (sd_bus_message_read(reply, "o", &text) > 0 && text)
         path = text;
     else
-        *error = said(*failure, result);
+        *error = "an answer without a session";
     sd_bus_error_free(failure);
     sd_bus_message_unref(reply);
     return path;
