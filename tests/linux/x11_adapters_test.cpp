@@ -1,7 +1,11 @@
 // The X11 adapters against the X server and window manager $DISPLAY names (tests/linux/run_x11_tests.sh starts
-// a private Xvfb with openbox). The test's windows belong to connections of their own, as other programs' do.
+// a private Xvfb with openbox, which keeps its state when its last client leaves). The test's windows belong to
+// connections of their own, as other programs' do.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,13 +16,16 @@
 // The program's headers before Xlib's, whose macros (Status, None) would rename their words.
 #include "linux/adapters/x11_attention.h"
 #include "linux/adapters/x11_windows.h"
+#include "linux/adapters/xkb_lamps.h"
 #include "linux/adapters/xkb_lights.h"
+#include "unit/linux_files.h"
 
 #include <X11/Xlib-xcb.h>
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 namespace vr::lx {
 namespace {
@@ -291,6 +298,217 @@ TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     pump(400ms, 4);
     EXPECT_EQ(asked.size(), 3u) << "a window already asking when listening begins began before it";
     EXPECT_TRUE(X11Attention(nullptr).attentionUnavailable());
+}
+
+// The keyboard as the user and the other programs see it, read through a connection of its own.
+struct Keyboard {
+    Display* d;
+    static constexpr const char* names[3] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+
+    unsigned lockedMods() {
+        XkbStateRec state{};
+        XkbGetState(d, XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    }
+    unsigned numMask() { return XkbKeysymToModifiers(d, XK_Num_Lock); }
+    // The user presses a lock key: its modifier's lock changes.
+    void lock(unsigned mask, bool on) {
+        XkbLockModifiers(d, XkbUseCoreKbd, mask, on ? mask : 0);
+        XSync(d, False);
+    }
+    // Which of the three lamps are lit, as the server's indicator state tells.
+    LockStates lamps() {
+        unsigned lit = 0;
+        XkbGetIndicatorState(d, XkbUseCoreKbd, &lit);
+        LockStates seen;
+        bool* each[3] = {&seen.caps, &seen.num, &seen.scroll};
+        for (int i = 0; i < 3; ++i) {
+            int index = -1;
+            XkbGetNamedIndicator(d, atom(d, names[i]), &index, nullptr, nullptr, nullptr);
+            *each[i] = index >= 0 && (lit >> index & 1u) != 0;
+        }
+        return seen;
+    }
+    std::vector<XkbIndicatorMapRec> maps() {
+        std::vector<XkbIndicatorMapRec> all(3);
+        for (int i = 0; i < 3; ++i)
+            XkbGetNamedIndicator(d, atom(d, names[i]), nullptr, nullptr, &all[i], nullptr);
+        return all;
+    }
+};
+
+bool sameMaps(const std::vector<XkbIndicatorMapRec>& a, const std::vector<XkbIndicatorMapRec>& b) {
+    const auto same = [](const XkbIndicatorMapRec& x, const XkbIndicatorMapRec& y) {
+        return x.flags == y.flags && x.which_groups == y.which_groups && x.groups == y.groups &&
+               x.which_mods == y.which_mods && x.mods.mask == y.mods.mask && x.mods.real_mods == y.mods.real_mods &&
+               x.mods.vmods == y.mods.vmods && x.ctrls == y.ctrls;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
+}
+
+bool same(const LockStates& a, const LockStates& b) {
+    return a.caps == b.caps && a.num == b.num && a.scroll == b.scroll;
+}
+
+std::string text(const LockStates& s) {
+    return std::string("{caps ") + (s.caps ? "on" : "off") + ", num " + (s.num ? "on" : "off") + ", scroll " +
+           (s.scroll ? "on" : "off") + "}";
+}
+
+class XkbLampsTest : public X11Test {
+protected:
+    void SetUp() override {
+        X11Test::SetUp();
+        ASSERT_EQ(user_.lockedMods(), 0u) << "a lock was left on";
+        original_ = user_.maps();
+        ASSERT_NE(original_[0].flags & XkbIM_NoExplicit, 0) << "Caps Lock's map takes explicit changes already";
+    }
+    void TearDown() override {
+        if (ours_) {
+            user_.lock(LockMask | user_.numMask(), false);
+            XkbLockLights(app_).set(LockKey::Scroll, false);
+            EXPECT_TRUE(sameMaps(user_.maps(), original_)) << "the lamp maps were left changed";
+        }
+        X11Test::TearDown();
+    }
+    // The lamps as another connection sees them, once they are so.
+    ::testing::AssertionResult lampsBecome(LockStates wanted) {
+        if (eventually([&] { return same(user_.lamps(), wanted); }, 2s)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "lamps " << text(user_.lamps()) << ", wanted " << text(wanted);
+    }
+
+    test::ScratchFolder scratch_;
+    std::string mapsFile_ = scratch_ / "lamp-maps";
+    Keyboard user_{app_};
+    std::vector<XkbIndicatorMapRec> original_;
+};
+
+TEST_F(XkbLampsTest, AnAlertLightsTheLampsAndTheLocksStayExactlyAsTheUserLeftThem) {
+    for (const bool capsBefore : {false, true}) {
+        SCOPED_TRACE(capsBefore ? "Caps Lock on before" : "Caps Lock off before");
+        user_.lock(LockMask, capsBefore);
+        user_.lock(user_.numMask(), true);
+        const unsigned locked = user_.lockedMods();
+        {
+            XkbLamps lamps(ours_, mapsFile_);
+            ASSERT_EQ(lamps.route(), LampRoute::xkbIndicators) << lamps.why();
+            EXPECT_FALSE(std::filesystem::exists(mapsFile_));  // nothing replaced yet
+            for (const LockStates pattern : {LockStates{true, false, false}, LockStates{false, true, true},
+                                             LockStates{true, true, true}, LockStates{false, false, false},
+                                             LockStates{!capsBefore, false, true}}) {
+                lamps.show(pattern);
+                EXPECT_TRUE(lampsBecome(pattern));
+                EXPECT_EQ(user_.lockedMods(), locked);
+                EXPECT_TRUE(std::filesystem::exists(mapsFile_));
+            }
+            lamps.release();
+            EXPECT_EQ(user_.lockedMods(), locked);
+            EXPECT_TRUE(sameMaps(user_.maps(), original_));
+            EXPECT_TRUE(lampsBecome({capsBefore, true, false}));
+            EXPECT_FALSE(std::filesystem::exists(mapsFile_));
+            // The lamps follow the locks again.
+            user_.lock(LockMask, !capsBefore);
+            EXPECT_TRUE(lampsBecome({!capsBefore, true, false}));
+        }
+        user_.lock(LockMask | user_.numMask(), false);
+    }
+}
+
+TEST_F(XkbLampsTest, ALockPressedDuringTheAlertShowsOnlyOnceItEnds) {
+    XkbLamps lamps(ours_, mapsFile_);
+    lamps.show({false, false, true});
+    ASSERT_TRUE(lampsBecome({false, false, true}));
+    user_.lock(LockMask, true);  // the user presses Caps Lock meanwhile
+    lamps.show({false, false, true});
+    EXPECT_TRUE(lampsBecome({false, false, true}));
+    EXPECT_EQ(user_.lockedMods(), unsigned(LockMask));
+    lamps.release();
+    EXPECT_TRUE(lampsBecome({true, false, false}));
+}
+
+TEST_F(XkbLampsTest, EachShowRepaintsWhatSomethingElseChanged) {
+    XkbLamps lamps(ours_, mapsFile_);
+    lamps.show({true, true, true});
+    ASSERT_TRUE(lampsBecome({true, true, true}));
+    // Another program puts Scroll Lock out, and Caps Lock's usual map back (as a keymap loaded anew would).
+    XkbSetNamedIndicator(app_, atom(app_, "Scroll Lock"), True, False, False, nullptr);
+    XkbSetNamedIndicator(app_, atom(app_, "Caps Lock"), True, False, False, nullptr);
+    XkbSetNamedIndicator(app_, atom(app_, "Caps Lock"), False, False, False, &original_[0]);
+    XSync(app_, False);
+    ASSERT_TRUE(lampsBecome({false, true, false}));
+    lamps.show({true, true, true});
+    EXPECT_TRUE(lampsBecome({true, true, true}));
+    lamps.release();
+    EXPECT_TRUE(lampsBecome({false, false, false}));
+}
+
+TEST_F(XkbLampsTest, AScrollLockHeldByItsLampIsLitAgainAfterTheAlert) {
+    XkbLockLights locks(app_);
+    locks.set(LockKey::Scroll, true);  // Scroll Lock drives no modifier: its lamp is its state
+    ASSERT_TRUE(lampsBecome({false, false, true}));
+    {
+        XkbLamps lamps(ours_, mapsFile_);
+        lamps.show({true, false, false});
+        EXPECT_TRUE(lampsBecome({true, false, false}));
+        lamps.show({false, false, false});
+        EXPECT_TRUE(lampsBecome({false, false, false}));
+    }  // an alert still shown is released with its object
+    EXPECT_TRUE(lampsBecome({false, false, true}));
+    EXPECT_TRUE(locks.on(LockKey::Scroll));
+    EXPECT_TRUE(sameMaps(user_.maps(), original_));
+}
+
+TEST_F(XkbLampsTest, AProgramKilledMidAlertHasTheMapsRepairedAtItsNextStart) {
+    user_.lock(LockMask, true);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {  // the program whose alert is under way: a display of its own, never closed
+        close(ready[0]);
+        Display* display = XOpenDisplay(nullptr);
+        auto* lamps = new XkbLamps(display, mapsFile_);
+        lamps->show({false, true, true});
+        XSync(display, False);
+        const char done = 1;
+        if (write(ready[1], &done, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    pollfd wait{ready[0], POLLIN, 0};
+    const bool shown = poll(&wait, 1, 5000) == 1;
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    ASSERT_TRUE(shown) << "the alert never began";
+
+    EXPECT_TRUE(lampsBecome({false, true, true}));  // the killed alert's lamps stay lit
+    EXPECT_FALSE(sameMaps(user_.maps(), original_));
+    EXPECT_EQ(user_.maps()[0].flags & XkbIM_NoExplicit, 0);
+    ASSERT_TRUE(std::filesystem::exists(mapsFile_));
+
+    XkbLamps next(ours_, mapsFile_);
+    EXPECT_EQ(next.route(), LampRoute::xkbIndicators);
+    EXPECT_TRUE(sameMaps(user_.maps(), original_));
+    EXPECT_TRUE(lampsBecome({true, false, false}));  // following the locks again
+    EXPECT_EQ(user_.lockedMods(), unsigned(LockMask));
+    EXPECT_FALSE(std::filesystem::exists(mapsFile_));
+}
+
+TEST_F(XkbLampsTest, AFileThatHoldsNoMapsIsDroppedAndChangesNothing) {
+    test::putFile(mapsFile_, "not the lamps\n");
+    XkbLamps lamps(ours_, mapsFile_);
+    EXPECT_EQ(lamps.route(), LampRoute::xkbIndicators);
+    EXPECT_FALSE(std::filesystem::exists(mapsFile_));
+    EXPECT_TRUE(sameMaps(user_.maps(), original_));
+}
+
+TEST(XkbLampsWithoutADisplay, HaveNoRouteAndSayWhy) {
+    XkbLamps lamps(nullptr, "");
+    EXPECT_EQ(lamps.route(), LampRoute::none);
+    EXPECT_FALSE(lamps.why().empty());
+    lamps.show({true, true, true});
+    lamps.release();
 }
 
 }  // namespace
