@@ -13,7 +13,7 @@ pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zli
       x11-xserver-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good lame sox clang libclang-rt-14-dev
       nsis zip unzip p7zip-full file
       qt6-base-dev qt6-qpa-plugins libx11-dev libx11-xcb-dev desktop-file-utils libgstreamer1.0-dev gstreamer1.0-tools openbox trayer dbus-x11
-      at-spi2-core python3-pyatspi python3-xlib)
+      at-spi2-core python3-pyatspi python3-xlib libsystemd-dev python3-dbusmock)
 extra=wine32:i386
 deps=${DEPS_DIR:-$here/build/deps}
 extra_refused=$deps/wine32-unavailable  # written when the extra could not be had; delete it to try again
