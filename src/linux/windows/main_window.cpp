@@ -187,7 +187,8 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
     case Kind::Edit: {
         auto* edit = new QLineEdit(text, parent);
         edit->setMaxLength(static_cast<int>(kValueChars));  // no more than the settings file keeps
-        connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& t) { model_.userText(id, t.toStdString()); });
+        // Every change reaches the model, typed or set by an assistive tool; the program's own are already there.
+        connect(edit, &QLineEdit::textChanged, this, [this, id](const QString& t) { model_.userText(id, t.toStdString()); });
         w = edit;
         break;
     }

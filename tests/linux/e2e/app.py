@@ -37,7 +37,7 @@ class App:
     settings file when given, and starts it with the accessibility bridge on. HOME and XDG_CONFIG_HOME point
     into the folder, so nothing of the user's is read or written."""
 
-    def __init__(self, ini=None, folder_tail="", files=None):
+    def __init__(self, ini=None, folder_tail="", files=None, ini_link=None):
         self.folder = tempfile.mkdtemp(prefix=TEMP_PREFIX, suffix=folder_tail)
         self.exe = os.path.join(self.folder, "vigilamp")
         shutil.copy2(os.path.join(BUILD, "vigilamp"), self.exe)
@@ -60,6 +60,8 @@ class App:
         if ini is not None:
             with open(self.ini_path, "w") as f:
                 f.write(ini.replace("{folder}", self.folder))
+        if ini_link is not None:  # the settings file beside it is a link (to one no write can change, say)
+            os.symlink(ini_link, self.ini_path)
         self.config_home = os.path.join(self.folder, "config")
         os.makedirs(self.config_home)
         # No sound card on a build machine: the player plays into a null sink.

@@ -357,3 +357,166 @@ def start_at_login_follows_its_box_and_the_settings_file_lies_beside_the_executa
               "its Set stores ScanInterval=3000 in the file beside the executable", app.ini("Timers", "ScanInterval"))
         check(app.ini("Status", "StartWithWindows") == "0", "keeping the rest of the file")
         check(not os.path.exists(os.path.join(app.config_home, "vigilamp")), "and nothing goes to the configuration folder")
+
+
+def select_listed(app, page, starts):
+    """Selects, as a user does, the first item of the Advanced page's list whose text starts so: a click in the
+    list's first row, then the arrow keys; returns whether one did."""
+    lst = ui.find(page, "list")
+    items = wait_for(lambda: ui.find_all(lst, lambda n: ui.role(n) == "list item"), 3, 0.1)
+    index = next((i for i, n in enumerate(items) if ui.name(n).startswith(starts)), None)
+    if index is None:
+        return False
+    # A row as wide as its longest title reaches past the list: the click goes to its part inside the list.
+    box = ui.extents(lst)
+    desktop.click_at(box.x + box.width // 3, box.y + 6)
+    wait_for(lambda: lst.getState().contains(ui.pyatspi.STATE_FOCUSED), 2, 0.05)
+    desktop.xdotool("key", "Home", *(["Down"] * index))
+    return True
+
+
+def tested(app, rule):
+    """Presses the Match page's Test; the title of the window it names, or None."""
+    ui.press(ui.find(rule.parent_page, "push button", "Test"))
+    time.sleep(0.2)
+    result = ui.find_all(rule.parent_page, lambda n: ui.role(n) == "label" and ui.name(n).startswith(("Handle:",
+                                                                                                     "No window")))
+    text = ui.name(result[0]) if result else ""
+    return text.split("Title: ", 1)[1] if "Title: " in text else None
+
+
+class MatchPage:
+    """The Match page's rule group, found once the page shows."""
+
+    def __init__(self, app):
+        require(app.choose("Vigilamp", "Match"), "the menu Vigilamp has Match")
+        self.group = app.node_in_frame("panel", "Window rule")
+        require(self.group is not None, "the Match page shows its rule")
+        self.parent_page = ui.find(app.frame(), "panel", "Test").parent if ui.find(app.frame(), "panel", "Test") \
+            else app.frame()
+        self.edit = ui.find(self.group, "text")
+        self.box = ui.find(self.group, "check box", "Title pattern")
+
+    def text(self):
+        return ui.text_of(self.edit)
+
+
+@case
+def what_other_programs_name_their_windows_never_becomes_settings_and_patterns_compare_characters():
+    planted = "Evil\r\n[Actions]\r\nEnable=1\r\nFile=/tmp/planted\r\n[Advanced]"
+    long_title = "L" * 299 + "é"
+    with Helper(planted, "Evil\r\n[Actions]\r\nEnable=1", instance="evil"), \
+            Helper("VigilampChars", "Café"), Helper("VigilampChars", "Привет"), Helper("VigilampChars", "日本語"), \
+            Helper("VigilampLong", long_title), App(NO_AUTOSTART) as app:
+        with open(app.ini_path, "rb") as f:
+            before = f.read()
+        require(app.show(), "the main window shows")
+
+        def pick(starts):
+            require(app.choose("Vigilamp", "Advanced"), "the menu Vigilamp has Advanced")
+            page = app.node_in_frame("panel", "Unsupported programs")
+            if not ui.checked(ui.find(page, "check box", "Enable")):
+                ui.press(ui.find(page, "check box", "Enable"))
+                ui.press(ui.find(page, "push button", "Scan"))
+            require(select_listed(app, page, starts), "the window titled %r is listed" % starts,
+                    ui.dump(page))
+            return page
+
+        page = pick("Evil")
+        info = wait_for(lambda: next((ui.name(n) for n in ui.find_all(page, lambda n: ui.role(n) == "label")
+                                      if "This class holds a line break" in ui.name(n)), None), 3, 0.1)
+        check(info is not None, "a planted class is shown with why it cannot be kept")
+        ui.press(ui.find(page, "push button", "Set"), wait=False)
+        box = app.box(ui.TITLE)
+        check(box is not None and "the value of Handlename holds a line break" in app.box_text(box),
+              "Set refuses it, naming the key", app.box_text(box) if box else "no box")
+        if box:
+            app.answer(box, "OK")
+        with open(app.ini_path, "rb") as f:
+            check(f.read() == before, "the settings file is byte for byte as it was")
+        match = MatchPage(app)
+        check(match.text() == "Evil??[Actions]??Enable=1", "a planted title's line breaks become '?'", match.text())
+        ui.press(ui.find(match.group, "push button", "Set"))
+        check(wait_for(lambda: app.ini("Match", "Title") == "Evil??[Actions]??Enable=1", 3) and
+              app.ini("Actions", "Enable") is None and app.ini("Actions", "File") is None,
+              "the Match page's Set keeps the pattern and plants no key")
+
+        pick("日本語")
+        match = MatchPage(app)
+        check(match.text() == "日本語", "a CJK title is picked whole", match.text())
+        if not ui.checked(match.box):
+            ui.press(match.box)
+        check(tested(app, match) == "日本語", "and fits that window")
+        for pattern, title in (("Caf?", "Café"), ("CAFÉ", "Café"), ("ПРИВЕТ", "Привет"), ("???", "日本語")):
+            ui.set_text(match.edit, pattern)
+            found = tested(app, match)
+            check(found == title, "Test with %s fits exactly the right window" % pattern, found)
+        pick("LLLL")
+        match = MatchPage(app)
+        check(match.text() == long_title, "a 300-character title is picked whole", len(match.text()))
+        check(tested(app, match) == long_title, "and fits that window")
+
+
+@case
+def odd_values_pipes_signals_and_a_huge_file_never_lose_or_hang_anything():
+    # Values a reader would trim, set on the Match page and read back by the next start.
+    for value in ('"*"', "notify "):
+        with App(NO_AUTOSTART) as app:
+            require(app.show(), "the main window shows")
+            match = MatchPage(app)
+            ui.set_text(match.edit, value)
+            ui.press(ui.find(match.group, "push button", "Set"))
+            check(wait_for(lambda: app.ini("Match", "Title") is not None, 3), "Set stores %r" % value)
+            with open(app.ini_path) as f:
+                kept = f.read()
+        with App(kept) as again:
+            require(again.show(), "a second start shows its window")
+            check(MatchPage(again).text() == value, "%r comes back as it was" % value, MatchPage(again).text())
+    # The sound is a pipe: refused before anything opens it, and the window answers throughout.
+    with Helper("VigilampPipe", "Pipe"), \
+            App(ini_watching("VigilampPipe", pattern="001",
+                             actions="Nothing=1\nMinimise=0\nAudioEnable=1\nAudFile={folder}/sound.fifo\n")) as app:
+        os.mkfifo(os.path.join(app.folder, "sound.fifo"))
+        execute(app)
+        box = app.box(ui.TITLE, 6)
+        check(box is not None and "it is not a regular file" in app.box_text(box),
+              "a sound that is a pipe is refused with why", app.box_text(box) if box else "no box")
+        asked = time.monotonic()
+        check(app.status() == ACTIVE and time.monotonic() - asked < 1.0, "and the program answers at once")
+        if box:
+            app.answer(box, "OK")
+        disable(app)
+    # The program's own class, Close and watching from start-up: it never finds itself, so it keeps running.
+    with App(ini_watching("vigilamp", actions="Close=1\nMinimise=0\n", match="WatchAtStart=1\n")) as app:
+        require(wait_for(app.tray_icon, 10, 0.1) is not None, "the icon docks")
+        app.show()
+        check(not app.wait_exit(4) and status_is(app, ACTIVE), "watching for its own class it runs on")
+        check(desktop.lights() == "000", "with no alert on itself", desktop.lights())
+    # No class and no pattern with attention on: a quiet window raises nothing, one that asks does.
+    with Helper("VigilampQuiet", "Quiet"), \
+            App(ini_watching("", pattern="010", match="Attention=1\n")) as app:
+        execute(app)
+        check(not wait_for(lambda: desktop.light("Num Lock"), 4), "the empty rule alerts on no quiet window")
+        with Helper("VigilampAsks", "Asks", options=["--urgent", 1]), Helper("VigilampFocus", "Focus taker"):
+            check(wait_for(lambda: desktop.light("Num Lock"), 4, 0.02), "and at once on any that asks for attention")
+        disable(app)
+    # Settings that cannot be written, and SIGTERM: no box waits, the lights go off, the reason goes to stderr.
+    for name in desktop.LIGHTS:
+        desktop.set_light(name, True)
+    with App(ini_link="/proc/version") as app:
+        require(wait_for(app.tray_icon, 10, 0.1) is not None, "the icon docks with an unwritable settings file")
+        sent = time.monotonic()
+        app.process.send_signal(signal.SIGTERM)
+        check(app.wait_exit(1.0), "SIGTERM ends it within a second", "%.1f s" % (time.monotonic() - sent))
+        check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
+        check("Unable to write to" in app.output(), "the failed store is told on stderr", app.output()[-300:])
+    # Ten megabytes of blank lines: read once, the start takes no longer than an empty file's.
+    def start_time(ini):
+        with App(ini) as timed:
+            wait_for(timed.tray_icon, 10, 0.02)
+            return time.monotonic() - timed.started
+    plain = start_time(NO_AUTOSTART)
+    huge = start_time("\n" * 10_000_000 + NO_AUTOSTART)
+    check(huge - plain < 1.0, "a 10 MB settings file of blank lines adds under a second to the start",
+          "%.2f s against %.2f s" % (huge, plain))
+

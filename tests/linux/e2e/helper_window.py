@@ -50,7 +50,10 @@ def main(argv):
     w.set_wm_class(instance, cls)
 
     def set_title(t):
-        w.set_wm_name(t)
+        try:
+            w.change_property(Xatom.WM_NAME, Xatom.STRING, 8, t.encode("latin-1"))
+        except UnicodeEncodeError:  # a title Latin-1 cannot hold: WM_NAME in UTF-8, as many programs write it
+            w.change_property(Xatom.WM_NAME, atom("UTF8_STRING"), 8, t.encode())
         w.change_property(atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, t.encode())
 
     set_title(title)

@@ -117,10 +117,15 @@ def wait_node(root_fn, role_name, name_=None, seconds=5.0, visible=False):
     return wait_for(look, seconds, 0.1)
 
 
+def extents(node):
+    """Where the node is on the screen: x, y, width, height."""
+    return node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+
 def click(node, button=1):
     """Clicks the middle of a node with the real pointer (xdotool), as a user would."""
     import desktop
-    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    e = extents(node)
     desktop.click_at(e.x + e.width // 2, e.y + e.height // 2, button)
 
 
@@ -130,3 +135,8 @@ def type_into(node, text):
     click(node)
     desktop.xdotool("key", "ctrl+a")
     desktop.xdotool("type", "--delay", 30, text)
+
+
+def set_text(node, text):
+    """Sets an edit box's whole text as an assistive tool does, any characters at all."""
+    node.queryEditableText().setTextContents(text)
