@@ -122,14 +122,16 @@ void MainForm::endFromOutside() {
     quietly([&] { player_.close(); });
     quietly([&] { store(Key::DisableStat); });
     quietly([&] { events_.listen(false, false); });
+    listeningForChanges_ = listeningForAttention_ = false;
     view_.terminate();
 }
 
 void MainForm::updateListening() {
-    const bool attention = model.checked(Ctl::cbxAttention) && watch.tmrSearch.enabled();
-    if (attention == listeningForAttention_) return;
+    const bool changes = watch.scanning(), attention = changes && model.checked(Ctl::cbxAttention);
+    if (changes == listeningForChanges_ && attention == listeningForAttention_) return;
+    listeningForChanges_ = changes;
     listeningForAttention_ = attention;
-    events_.listen(false, attention);
+    events_.listen(changes, attention);
 }
 
 void MainForm::command(int id) {

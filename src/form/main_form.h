@@ -63,6 +63,10 @@ public:
     void endFromOutside();
     // A window asked for the user's attention (its taskbar button flashes).
     void windowAsksForAttention(WindowHandle window);
+    // A window appeared, or changed its title or class.
+    void windowChanged(WindowHandle window) {
+        dispatch([&] { watch.windowChanged(window); });
+    }
     // The player failed on a thread of its own, after its call had returned: shown as the call's error would be.
     void playerFailed(const std::string& message) {
         dispatch([&] { throw Error(message); });
@@ -157,7 +161,8 @@ private:
     // Whether the attention option can work here: shown on the Match page at start-up.
     void showAttentionState();
     void storeDisableStat();
-    // Attention is listened for only while it can raise the alert: the box ticked and the watch scanning.
+    // Window events are listened for only while they can raise the alert: new and renamed windows while the watch
+    // scans, attention while it scans with its box ticked.
     void updateListening();
     // Runs f; an error it raises goes to the dialogs' report, for the ways out where no box may wait.
     template <class F>
@@ -189,7 +194,7 @@ private:
     std::string manualName_;
     bool loading_ = false;  // the settings load is setting the controls, not the user
     bool mainShown_ = false;
-    bool listeningForAttention_ = false;
+    bool listeningForChanges_ = false, listeningForAttention_ = false;
 };
 
 }  // namespace vr

@@ -84,6 +84,14 @@ void WatchCycle::attention(WindowHandle window) {
     found(window);
 }
 
+void WatchCycle::windowChanged(WindowHandle window) {
+    if (!scanning()) return;
+    const WindowRule rule = windowRule(model_);
+    if (rule.empty() || !windows_.fits(window, rule)) return;
+    tmrDelay.setEnabled(false);
+    found(window);
+}
+
 void WatchCycle::found(WindowHandle window) {
     tmrSearch.setEnabled(false);
     tmrFlash.setEnabled(true);

@@ -45,6 +45,12 @@ public:
     // A window that fits the rule asked for attention: while the watch scans (its delay has passed), the alert
     // starts at once, as if that scan had found it.
     void attention(WindowHandle window);
+    // A window appeared or changed its title or class: while the watch scans, it alone is checked against the
+    // rule, with the scan's own rule code, and a fit starts the alert at once, the window action going to it.
+    void windowChanged(WindowHandle window);
+
+    // True while the watch scans: its delay has passed and no alert has begun.
+    bool scanning() const { return tmrSearch.enabled(); }
 
     // True while a watch is pending: waiting for the delay or scanning.
     bool watching() const { return tmrDelay.enabled() || tmrSearch.enabled(); }

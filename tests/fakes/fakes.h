@@ -167,7 +167,9 @@ public:
         if (rule.empty()) {
         } else if (!rule.titlePattern) {
             window = open.count(name) ? handleOf(name) : 0;
-            if (const Desktop* w = find([&](const Desktop& d) { return d.className == name; })) window = w->handle;
+            // As the system looks a class up: without regard to letter case.
+            if (const Desktop* w = find([&](const Desktop& d) { return matcher.fitsClass(std::string_view(d.className)); }))
+                window = w->handle;
         } else if (const Desktop* w = find([&](const Desktop& d) { return matcher.fits(d.className, d.title); })) {
             window = w->handle;
         }

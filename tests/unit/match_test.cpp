@@ -319,8 +319,48 @@ TEST_F(MatchTest, AttentionIsListenedForOnlyWhileTheBoxIsTickedAndTheWatchScans)
     rig.click(Ctl::btnDisable);
     EXPECT_FALSE(rig.events.attentionHeard());
     using L = fake::WindowEvents::Listening;
-    EXPECT_EQ(rig.events.listening,
-              (std::vector<L>{{false, true}, {false, false}, {false, true}, {false, false}})) << "each change once";
+    EXPECT_EQ(rig.events.listening, (std::vector<L>{{true, true}, {true, false}, {true, true}, {false, false}}))
+        << "new windows while scanning, attention only with its box; each change once";
+}
+
+TEST_F(MatchTest, AWindowThatAppearsOrIsRenamedIsCheckedAsTheScanWouldCheckIt) {
+    const std::vector<fake::Windows::Desktop> windows = {{0xA1, "(1) Inbox", "Chrome_WidgetWin_1", {1, 2}},
+                                                         {0xA2, "Inbox", "Chrome_WidgetWin_1", {1, 2}},
+                                                         {0xA3, "(2) Inbox", "Other", {1, 2}},
+                                                         {0xA4, "Café (3)", "VIGILAMPCHARS", {1, 2}}};
+    const std::vector<fake::Ini> rules = {
+        {{"Advanced", "Handlename", "Chrome_WidgetWin_1"}, {"Match", "Title", "(*)*"}, {"Match", "TitleEnable", "1"}},
+        {{"Advanced", "Handlename", "Chrome_WidgetWin_1"}},
+        {{"Advanced", "Handlename", ""}, {"Match", "Title", "caf? (*)"}, {"Match", "TitleEnable", "1"}},
+        {{"Advanced", "Handlename", "vigilampchars"}},
+        {{"Advanced", "Handlename", ""}}};
+    for (const auto& rule : rules)
+        for (const auto& window : windows) {
+            SCOPED_TRACE(window.title + " / rule " + std::to_string(&rule - rules.data()));
+            const auto alerted = [&](bool byEvent) {
+                fake::Rig r{ini(rule), [&](fake::Rig& x) {
+                                if (!byEvent) x.windows.desktop = {window};
+                            }};
+                r.click(Ctl::btnExecute);
+                r.timers.advance(1000);  // the delay: scanning now
+                if (byEvent) {
+                    r.windows.desktop = {window};
+                    r.journal.clear();
+                    r.form.windowChanged(window.handle);
+                } else {
+                    r.journal.clear();
+                    r.timers.advance(1000);
+                }
+                std::vector<std::string> actions;
+                for (const auto& e : r.journal)
+                    if (e.rfind("find:", 0) != 0) actions.push_back(e);
+                return std::pair{r.form.watch.tmrFlash.enabled(), actions};
+            };
+            EXPECT_EQ(alerted(true), alerted(false)) << "the event and the scan agree, actions included";
+        }
+    // Idle, or already alerting, an event starts nothing.
+    rig.form.windowChanged(kBrowser);
+    EXPECT_FALSE(alerting());
 }
 
 TEST_F(MatchTest, AnEmptyRuleScansForNothingWhileAnyWindowAskingForAttentionAlerts) {
