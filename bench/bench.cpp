@@ -226,13 +226,13 @@ void firstShow() {
         Sleep(500);  // the pages are built
         const auto show = [&] {
             const double t0 = seconds();
-            SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::ShowVigilamp1), 0);
+            SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::TrayShow), 0);
             UpdateWindow(f.window);
             RedrawWindow(f.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
             return seconds() - t0;
         };
         first += show();
-        SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::Hide1), 0);
+        SendMessageA(f.window, WM_COMMAND, WPARAM(vr::Cmd::Hide), 0);
         again += show();
     }
     row("first show of the main window, painted", first / runs * 1000, again / runs * 1000, "ms",
@@ -245,7 +245,7 @@ void firstShow() {
 // The idle cost and the memory are read from the outside by the script, from the processes' own accounts.
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "execute") == 0) {
-        return PostMessageA(FindWindowA("TfrmMain", nullptr), WM_COMMAND, WPARAM(vr::Cmd::Execute1), 0) ? 0 : 1;
+        return PostMessageA(FindWindowA("TfrmMain", nullptr), WM_COMMAND, WPARAM(vr::Cmd::Execute), 0) ? 0 : 1;
     }
     scanTick();
     survey();

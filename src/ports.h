@@ -11,6 +11,7 @@
 #include "match/match_rule.h"
 #include "model/ids.h"
 #include "model/led.h"
+#include "model/view.h"
 
 namespace vr {
 
@@ -19,7 +20,6 @@ struct Error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-using WindowHandle = std::uintptr_t;  // an opaque top-level window handle; 0 is "none"
 using IconHandle = std::uintptr_t;    // an opaque icon picture; 0 is "no picture"
 using MenuHandle = std::uintptr_t;    // an opaque pop-up menu; 0 is "no menu"
 
@@ -199,31 +199,6 @@ public:
     virtual Result setValue(Scope scope, const std::string& name, const std::string& data) = 0;
     // Deletes the value: notOpened when the key cannot be opened, otherwise done, whether or not it existed.
     virtual Result deleteValue(Scope scope, const std::string& name) = 0;
-};
-
-// A list box item: its text and the window it stands for.
-struct ListItem {
-    std::string text;
-    WindowHandle data = 0;
-    bool operator==(const ListItem&) const = default;
-};
-
-// The main window as the core sees it: it shows what the model holds (model/model.h tells it of every change)
-// and gives the user's own changes back to the model; it never runs a handler by itself.
-class View {
-public:
-    virtual ~View() = default;
-    virtual void showChecked(Ctl control, bool on) = 0;
-    virtual void showText(Ctl control, const std::string& text) = 0;  // an edit's text, a label's caption
-    virtual void showEnabled(Ctl control, bool on) = 0;
-    virtual void showItemsCleared(Ctl list) = 0;
-    virtual void showItemAdded(Ctl list, const ListItem& item) = 0;  // throws Error when the list is full
-    virtual void showPage(Page page) = 0;  // focus follows into the page when it was in the notebook
-    virtual void showMain() = 0;           // hide, show and bring to the front
-    virtual void hideMain() = 0;
-    virtual void showAbout() = 0;          // the one About window, shown where it was left and brought to the front
-    virtual void terminate() = 0;          // ends the message loop after the current message
-    virtual WindowHandle window() = 0;     // the main window itself, as owner of what the program opens
 };
 
 // What the shell keeps of a notification-area icon. The shell's tip field holds 64 characters with the terminator.

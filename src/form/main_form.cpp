@@ -24,18 +24,18 @@ constexpr Route route(Id id, Handler handler) {
 }
 
 constexpr Route kRoutes[] = {
-    route(Cmd::Hide1, &MainForm::Hide1Click),
-    route(Cmd::Exit1, &MainForm::Exit2Click),
-    route(Cmd::Exit2, &MainForm::Exit2Click),
-    route(Cmd::Execute1, &MainForm::btnExecuteClick),
-    route(Cmd::Reset1, &MainForm::btnExecuteClick),  // the tray menu's "Execute"
-    route(Cmd::Disable1, &MainForm::btnDisableClick),
-    route(Cmd::Disable2, &MainForm::btnDisableClick),
-    route(Cmd::Reset2, &MainForm::btnResetClick),
-    route(Cmd::Reset3, &MainForm::btnResetClick),
-    route(Cmd::ShowVigilamp1, &MainForm::ShowVigilamp1Click),
-    route(Cmd::VigilampDocumentation1, &MainForm::VigilampDocumentation1Click),
-    route(Cmd::About1, &MainForm::About1Click),
+    route(Cmd::Hide, &MainForm::hideAsked),
+    route(Cmd::TrayExit, &MainForm::exitAsked),
+    route(Cmd::Exit, &MainForm::exitAsked),
+    route(Cmd::Execute, &MainForm::btnExecuteClick),
+    route(Cmd::TrayExecute, &MainForm::btnExecuteClick),  // the tray menu's "Execute"
+    route(Cmd::TrayDisable, &MainForm::btnDisableClick),
+    route(Cmd::Disable, &MainForm::btnDisableClick),
+    route(Cmd::TrayReset, &MainForm::btnResetClick),
+    route(Cmd::Reset, &MainForm::btnResetClick),
+    route(Cmd::TrayShow, &MainForm::showAsked),
+    route(Cmd::OpenManual, &MainForm::manualAsked),
+    route(Cmd::About, &MainForm::aboutAsked),
     route(Ctl::btnExecute, &MainForm::btnExecuteClick),
     route(Ctl::btnDisable, &MainForm::btnDisableClick),
     route(Ctl::btnReset, &MainForm::btnResetClick),
@@ -60,12 +60,12 @@ constexpr Route kRoutes[] = {
 };
 
 // The "Vigilamp" menu's page items.
-constexpr std::pair<Cmd, Page> kPageCommands[] = {{Cmd::Status1, Page::Status},
-                                                  {Cmd::imers1, Page::Timers},
-                                                  {Cmd::Lighting1, Page::Lighting},
-                                                  {Cmd::Actions1, Page::Actions},
-                                                  {Cmd::Advanced1, Page::Advanced},
-                                                  {Cmd::Match1, Page::Match}};
+constexpr std::pair<Cmd, Page> kPageCommands[] = {{Cmd::ShowStatusPage, Page::Status},
+                                                  {Cmd::ShowTimersPage, Page::Timers},
+                                                  {Cmd::ShowLightingPage, Page::Lighting},
+                                                  {Cmd::ShowActionsPage, Page::Actions},
+                                                  {Cmd::ShowAdvancedPage, Page::Advanced},
+                                                  {Cmd::ShowMatchPage, Page::Match}};
 
 bool isSetButton(Ctl control) {
     return std::any_of(std::begin(kSettings), std::end(kSettings),
@@ -73,11 +73,6 @@ bool isSetButton(Ctl control) {
 }
 
 }  // namespace
-
-std::string exceptionText(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
-    return message;
-}
 
 MainForm::MainForm(const FormPorts& ports)
     : model(ports.model),
@@ -174,7 +169,7 @@ void MainForm::tmrStatusTimer() {
 
 void MainForm::updateStatusTimer() { tmrStatus.setEnabled(mainShown_ && !model.checked(Ctl::cbxDisableStat)); }
 
-void MainForm::ShowVigilamp1Click() {
+void MainForm::showAsked() {
     view_.showMain();
     mainShown_ = true;
     // The lights show the keys as they are from the moment the window appears.
@@ -182,7 +177,7 @@ void MainForm::ShowVigilamp1Click() {
     updateStatusTimer();
 }
 
-void MainForm::Hide1Click() {
+void MainForm::hideAsked() {
     view_.hideMain();
     mainHidden();
 }
@@ -222,7 +217,7 @@ void MainForm::FormClose() {
     view_.terminate();
 }
 
-void MainForm::Exit2Click() {
+void MainForm::exitAsked() {
     watch.stopAlert();
     storeDisableStat();
     const bool yes = dialogs_.confirm(kConfirmExit);

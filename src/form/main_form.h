@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/model.h"
+#include "model/texts.h"
 #include "model/settings.h"
 #include "ports.h"
 #include "settings/settings_file.h"
@@ -14,20 +15,8 @@
 
 namespace vr {
 
-inline constexpr const char* kTitle = "Vigilamp Rizu!";
-inline constexpr const char* kConfirmExit = "Are you sure you wish to close Vigilamp?";
-inline constexpr const char* kDefaultClass = "IMWindowClass";  // the messenger's conversation window
-inline constexpr const char* kAdvancedWarning =
-    "Use with caution!\r\nThis feature is very powerful and choosing the wrong handle may cause your system to "
-    "crash.\r\nPlease take note of this.";
-
-// The status lights' colours: unlit green and lit lime while they mirror the keys, unlit maroon while not.
-inline constexpr Color kLightLow = 0x008000, kLightHigh = 0x00FF00, kLightOffLow = 0x000080;
 inline constexpr std::pair<Ctl, LockKey> kStatusLights[] = {
     {Ctl::ledStatCaps, LockKey::Caps}, {Ctl::ledStatNum, LockKey::Num}, {Ctl::ledStatScr, LockKey::Scroll}};
-
-// The exception box's text: the message, with a "." added when its last character sorts above ".".
-std::string exceptionText(std::string message);
 
 struct FormPorts {
     TimerHost& timers;
@@ -96,14 +85,14 @@ public:
     void btnExecuteClick() { watch.execute(); }
     void btnDisableClick() { watch.disable(); }
     void btnResetClick() { watch.reset(); }
-    void Exit2Click();
-    void Hide1Click();
+    void exitAsked();
+    void hideAsked();
     void tmrStatusTimer();
     void cbxDisableStatClick();
-    void ShowVigilamp1Click();
+    void showAsked();
     // The main window hid itself (minimised into the tray).
     void mainHidden();
-    void About1Click() { view_.showAbout(); }
+    void aboutAsked() { view_.showAbout(); }
 
     // Settings (main_form_settings.cpp). A Set button stores the keys it is the button of in the settings
     // table, as the page shows them; an interval's is checked against its range first and applied to its timer.
@@ -136,7 +125,7 @@ public:
     void btnTestClick();
 
     // The help links (main_form_help.cpp).
-    void VigilampDocumentation1Click();
+    void manualAsked();
     void lblURLClick();
 
     Model& model;

@@ -2,12 +2,11 @@
 #pragma once
 #include <string>
 
+#include "model/texts.h"
 #include "ports.h"
 
 namespace vr {
 
-inline constexpr const char* kConfirmClear = "Are you sure you want to clear the selected program?";
-inline constexpr const char* kDefaultSoundName = "vigilampairraid.mp3";
 
 // "Browse..." of the program group and of the sound group.
 extern const OpenFileRequest kProgramDialog;

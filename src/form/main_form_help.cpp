@@ -4,7 +4,7 @@
 
 namespace vr {
 
-void MainForm::VigilampDocumentation1Click() {
+void MainForm::manualAsked() {
     // The manual by its full path, with its folder as the working directory, so that it opens whatever the
     // current directory is; a missing manual is left to the shell.
     const std::string folder = folderOf(executable_);

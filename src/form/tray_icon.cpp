@@ -1,6 +1,6 @@
 #include "form/tray_icon.h"
 
-#include "form/main_form.h"
+#include "model/texts.h"
 
 namespace vr {
 

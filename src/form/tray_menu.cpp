@@ -5,13 +5,13 @@ namespace vr {
 namespace {
 
 constexpr TrayMenuRow kTrayMenu[] = {
-    {"Show Vigilamp Rizu!", Cmd::ShowVigilamp1, true},
+    {"Show Vigilamp Rizu!", Cmd::TrayShow, true},
     {nullptr, Cmd{}, false},  // N1
-    {"Execute", Cmd::Reset1, false},
-    {"Reset", Cmd::Reset2, false},
-    {"Disable", Cmd::Disable1, false},
+    {"Execute", Cmd::TrayExecute, false},
+    {"Reset", Cmd::TrayReset, false},
+    {"Disable", Cmd::TrayDisable, false},
     {nullptr, Cmd{}, false},  // N2
-    {"Exit", Cmd::Exit1, false},
+    {"Exit", Cmd::TrayExit, false},
 };
 
 }  // namespace

@@ -33,12 +33,13 @@ enum class Ctl : int {
 enum class Page : int { Status, Timers, Lighting, Actions, Advanced, Match };
 inline constexpr const char* kPageNames[] = {"Status", "Timers", "Lighting", "Actions", "Advanced", "Match"};
 
-// Menu bar and tray menu commands.
+// Menu bar and tray menu commands, named for what they do.
 enum class Cmd : int {
-    Status1 = 2001, imers1, Lighting1, Actions1, Advanced1, Hide1, Exit2, Match1,  // "Vigilamp"
-    Execute1 = 2101, Disable2, Reset3,                                   // "Status"
-    VigilampDocumentation1 = 2201, About1,                               // "Help"
-    ShowVigilamp1 = 2301, Reset1, Reset2, Disable1, Exit1,               // tray menu
+    ShowStatusPage = 2001, ShowTimersPage, ShowLightingPage, ShowActionsPage, ShowAdvancedPage, Hide, Exit,
+    ShowMatchPage,                                                          // "Vigilamp"
+    Execute = 2101, Disable, Reset,                                         // "Status"
+    OpenManual = 2201, About,                                               // "Help"
+    TrayShow = 2301, TrayExecute, TrayReset, TrayDisable, TrayExit,         // the tray menu
 };
 
 // The About window's controls.

@@ -1,16 +1,13 @@
-// TVrLed: an LED indicator's state. The widget that draws it is told to redraw only when what it shows
+// Led: an LED indicator's state. The widget that draws it is told to redraw only when what it shows
 // changes: setting Active to its present value redraws nothing.
 #pragma once
-#include <cstdint>
 #include <functional>
+
+#include "model/texts.h"
 
 namespace vr {
 
-using Color = std::uint32_t;  // 0x00BBGGRR
-
-enum class LedType { ltLargeRect };
-
-class TVrLed {
+class Led {
 public:
     struct Palette {
         Color Low = 0x000080;   // unlit: maroon until the owner sets its own
@@ -21,7 +18,6 @@ public:
 
     bool Active() const { return active_; }
     const Palette& palette() const { return palette_; }
-    LedType ledType() const { return LedType::ltLargeRect; }
     Color face() const { return active_ ? palette_.High : palette_.Low; }
 
     void setActive(bool on) {

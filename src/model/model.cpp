@@ -24,7 +24,7 @@ Model::Control& Model::at(Ctl control) {
 
 const Model::Control& Model::at(Ctl control) const { return const_cast<Model*>(this)->at(control); }
 
-TVrLed& Model::led(Ctl light) { return leds_.at(light); }
+Led& Model::led(Ctl light) { return leds_.at(light); }
 
 void Model::setChecked(Ctl control, bool on) {
     Control& c = at(control);

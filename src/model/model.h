@@ -8,7 +8,7 @@
 
 #include "model/ids.h"
 #include "model/led.h"
-#include "ports.h"
+#include "model/view.h"
 
 namespace vr {
 
@@ -27,7 +27,7 @@ public:
     Page page() const { return page_; }
     const std::vector<ListItem>& items(Ctl list) const { return at(list).items; }
     int selected(Ctl list) const { return at(list).selected; }  // -1: none
-    TVrLed& led(Ctl light);
+    Led& led(Ctl light);
 
     // Changes made by the program: each is shown when it changes something.
     void setChecked(Ctl control, bool on);
@@ -53,7 +53,7 @@ private:
     const Control& at(Ctl control) const;
 
     std::map<Ctl, Control> controls_;
-    std::map<Ctl, TVrLed> leds_;
+    std::map<Ctl, Led> leds_;
     Page page_ = Page::Status;
     View* view_ = nullptr;
 };

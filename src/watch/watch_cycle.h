@@ -5,13 +5,12 @@
 #include <string>
 
 #include "model/model.h"
+#include "model/texts.h"
 #include "ports.h"
 #include "watch/timer.h"
 
 namespace vr {
 
-inline constexpr const char* kStatusIdle = "Vigilamp is idle.";
-inline constexpr const char* kStatusActive = "Vigilamp is active!";
 
 // The rule the page shows now: the class in use and, when its box is ticked, the title pattern.
 WindowRule windowRule(const Model& model);

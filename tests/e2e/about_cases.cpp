@@ -43,7 +43,7 @@ bool similar(COLORREF a, COLORREF b, int tolerance = 8) {
 
 // Shows the About window from the menu and waits until it is on the screen.
 HWND showAbout(const e2e::App& app) {
-    app.send(Cmd::About1);
+    app.send(Cmd::About);
     HWND about = app.findOwn("TfrmAbout");
     e2e::waitFor([&] { return about && IsWindowVisible(about); }, 3000);
     return about;
@@ -74,7 +74,7 @@ E2E_CASE(about_is_one_window_shown_hidden_and_reopened_where_it_was_left) {
     e2e::check(!IsWindowVisible(app.main()) && IsWindowEnabled(app.main()),
                "the main window stays hidden and usable: the About window is not modal");
 
-    app.send(Cmd::About1);
+    app.send(Cmd::About);
     e2e::check(aboutWindows(app) == 1 && IsWindowVisible(about), "About again shows the same window, no second one");
 
     SendMessageA(GetDlgItem(about, int(AboutCtl::btnClose)), BM_CLICK, 0, 0);

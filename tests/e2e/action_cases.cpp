@@ -124,8 +124,8 @@ E2E_CASE(the_default_sound_reaches_the_player_and_disable_stops_it) {
 
 E2E_CASE(browse_cancelled_rewrites_the_shown_values_and_confirmed_takes_the_file) {
     e2e::App app(iniWatching("VigilampActionBrowse"));
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::Actions1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowActionsPage);
     app.click(Ctl::cbxEnable);
     app.setText(Ctl::txtFile, "C:\\typed.exe");
     app.postClick(Ctl::btnBrowse);
@@ -211,7 +211,7 @@ E2E_CASE(a_hung_watched_window_does_not_freeze_the_program) {
                "and goes on flashing");
     DWORD_PTR result = 0;
     const DWORD start = GetTickCount();
-    const bool answered = SendMessageTimeoutA(app.main(), WM_COMMAND, static_cast<WPARAM>(Cmd::Disable2), 0,
+    const bool answered = SendMessageTimeoutA(app.main(), WM_COMMAND, static_cast<WPARAM>(Cmd::Disable), 0,
                                               SMTO_NORMAL, 3000, &result) != 0;
     e2e::check(answered, "Disable is answered", std::to_string(GetTickCount() - start) + " ms");
     e2e::check(app.status() == "Vigilamp is idle.", "and the program is idle", app.status());

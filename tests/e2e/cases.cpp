@@ -47,9 +47,9 @@ E2E_CASE(commands_set_the_status_line) {
     e2e::check(app.status() == "Vigilamp is idle.", "Disable: idle", app.status());
     app.click(Ctl::btnReset);
     e2e::check(app.status() == "Vigilamp is active!", "Reset: active", app.status());
-    app.send(Cmd::Disable2);
+    app.send(Cmd::Disable);
     e2e::check(app.status() == "Vigilamp is idle.", "Status > Disable: idle", app.status());
-    app.send(Cmd::Execute1);
+    app.send(Cmd::Execute);
     e2e::check(app.status() == "Vigilamp is active!", "Status > Execute: active", app.status());
 }
 
@@ -81,7 +81,7 @@ E2E_CASE(alert_flashes_after_delay_plus_scan_until_disabled) {
 
 E2E_CASE(exit_asks_no_keeps_running_yes_ends) {
     e2e::App app;
-    app.post(Cmd::Exit2);
+    app.post(Cmd::Exit);
     HWND box = app.waitBox("Confirm");
     e2e::check(box != nullptr, "Exit asks in a Confirm box");
     if (!box) return;
@@ -91,7 +91,7 @@ E2E_CASE(exit_asks_no_keeps_running_yes_ends) {
                "the buttons read &Yes and &No");
     e2e::App::answer(box, IDNO);
     e2e::check(!app.waitExit(1500), "No keeps the program running");
-    app.post(Cmd::Exit2);
+    app.post(Cmd::Exit);
     box = app.waitBox("Confirm");
     if (box) e2e::App::answer(box, IDYES);
     e2e::check(box && app.waitExit(5000), "Yes ends the program");

@@ -53,7 +53,7 @@ E2E_CASE(a_title_pattern_alerts_once_the_title_fits_and_a_hung_window_does_not_d
                    std::to_string(GetTickCount() - start) + " ms");
         DWORD_PTR result = 0;
         const DWORD asked = GetTickCount();
-        const bool answered = SendMessageTimeoutA(app.main(), WM_COMMAND, static_cast<WPARAM>(Cmd::Disable2), 0,
+        const bool answered = SendMessageTimeoutA(app.main(), WM_COMMAND, static_cast<WPARAM>(Cmd::Disable), 0,
                                                   SMTO_NORMAL, 1000, &result) != 0;
         e2e::check(answered, "and the program answers at once", std::to_string(GetTickCount() - asked) + " ms");
     }
@@ -65,8 +65,8 @@ E2E_CASE(the_match_page_keeps_its_rule_tests_it_and_says_why_attention_is_unavai
     std::string ini;
     {
         e2e::App app("[Status]\r\nStartWithWindows=0\r\n");
-        app.send(Cmd::ShowVigilamp1);
-        app.send(Cmd::Match1);
+        app.send(Cmd::TrayShow);
+        app.send(Cmd::ShowMatchPage);
         e2e::check(IsWindowVisible(app.control(Ctl::lblMatch)) != 0, "Vigilamp > Match shows the page");
         e2e::check(e2e::text(app.control(Ctl::lblMatchClass)) == "IMWindowClass", "showing the class in use");
         e2e::check(!IsWindowEnabled(app.control(Ctl::cbxAttention)) &&
@@ -78,10 +78,10 @@ E2E_CASE(the_match_page_keeps_its_rule_tests_it_and_says_why_attention_is_unavai
                    e2e::text(app.control(Ctl::lblTestResult)));
 
         // The rule "any class, a title with a count", built on the page and kept with its Set button.
-        app.send(Cmd::Advanced1);
+        app.send(Cmd::ShowAdvancedPage);
         app.click(Ctl::cbxEnableAdvanced);  // no class until one is picked: any class for a title rule
         app.click(Ctl::btnSet);
-        app.send(Cmd::Match1);
+        app.send(Cmd::ShowMatchPage);
         app.click(Ctl::cbxTitleEnable);
         app.setText(Ctl::txtTitle, "(?) Mail");
         app.click(Ctl::btnTest);

@@ -57,8 +57,8 @@ void caretAtEnd(HWND edit) {
 
 E2E_CASE(spin_edit_lets_in_digits_signs_and_the_separator_only) {
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::imers1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowTimersPage);
     HWND delay = app.control(Ctl::spnDelay);
     char separator[8] = ".";
     GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
@@ -87,8 +87,8 @@ E2E_CASE(spin_edit_lets_in_digits_signs_and_the_separator_only) {
 
 E2E_CASE(spin_edit_steps_by_its_increment_selects_all_and_holds_at_the_32_bit_bounds) {
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::imers1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowTimersPage);
     HWND delay = app.control(Ctl::spnDelay);
     e2e::check(FindWindowExA(delay, nullptr, UPDOWN_CLASSA, nullptr) != nullptr, "the arrows stand inside the edit");
 

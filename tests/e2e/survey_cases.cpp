@@ -64,8 +64,8 @@ void clickLabel(const e2e::App& app, Ctl label) {
 
 // Shows the program on its Advanced page and ticks Enable.
 void startPicking(const e2e::App& app) {
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::Advanced1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowAdvancedPage);
     app.click(Ctl::cbxEnableAdvanced);
 }
 
@@ -168,8 +168,8 @@ E2E_CASE(scan_lists_the_titled_windows_in_order_and_skips_untitled_ones) {
     e2e::Target untitled("VigilampSurveyU", "");
     e2e::Target longOne("VigilampSurveyL", longTitle.c_str());
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::Advanced1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowAdvancedPage);
     e2e::check(!enabled(app, Ctl::lsbHandles) && !enabled(app, Ctl::btnScan) && !enabled(app, Ctl::btnSet),
                "the list, Scan and Set start disabled");
     app.click(Ctl::cbxEnableAdvanced);
@@ -300,7 +300,7 @@ E2E_CASE(picked_names_never_become_settings_and_patterns_compare_characters) {
                "Set refuses it, naming the key", box ? e2e::App::boxText(box) : "no box");
     if (box) e2e::App::answer(box, IDOK);
     e2e::waitFor([&] { return !app.findOwn("#32770"); }, 3000);
-    app.send(Cmd::Match1);
+    app.send(Cmd::ShowMatchPage);
     e2e::check(e2e::unicodeText(app.control(Ctl::txtTitle)) == "Evil??[Actions]??Enable=1",
                "a planted title's line breaks become '?'", e2e::unicodeText(app.control(Ctl::txtTitle)));
     e2e::check(e2e::fileText(app.iniPath()) == before, "the settings file is byte for byte as it was");
@@ -320,9 +320,9 @@ E2E_CASE(picked_names_never_become_settings_and_patterns_compare_characters) {
         }
         return HWND(nullptr);
     };
-    app.send(Cmd::Advanced1);
+    app.send(Cmd::ShowAdvancedPage);
     select(app, indexOf(items, cjk.window()));
-    app.send(Cmd::Match1);
+    app.send(Cmd::ShowMatchPage);
     e2e::check(e2e::unicodeText(app.control(Ctl::txtTitle)) == "日本語", "a CJK title is picked whole",
                e2e::unicodeText(app.control(Ctl::txtTitle)));
     if (!app.checked(Ctl::cbxTitleEnable)) app.click(Ctl::cbxTitleEnable);
@@ -342,9 +342,9 @@ E2E_CASE(picked_names_never_become_settings_and_patterns_compare_characters) {
         e2e::check(tested == window, "Test with " + pattern + " fits exactly the right window",
                    e2e::unicodeText(app.control(Ctl::lblTestResult)));
     }
-    app.send(Cmd::Advanced1);
+    app.send(Cmd::ShowAdvancedPage);
     select(app, indexOf(items, tall.window()));
-    app.send(Cmd::Match1);
+    app.send(Cmd::ShowMatchPage);
     e2e::check(e2e::unicodeText(app.control(Ctl::txtTitle)) == longTitle, "a 300-character title is picked whole");
     e2e::check(testedWindow() == tall.window(), "and fits that window");
 }
@@ -385,7 +385,7 @@ E2E_CASE(the_documentation_opens_the_manual_beside_the_executable_maximised) {
     const std::string manual = app.folder() + "\\manual.mht";
     e2e::check(CopyFileA((e2e::here() + "\\manual.mht").c_str(), manual.c_str(), FALSE) != FALSE,
                "the built manual lies beside the executable");
-    app.send(Cmd::VigilampDocumentation1);
+    app.send(Cmd::OpenManual);
     const auto report = viewer.report(10000);
     e2e::check(report.size() == 3, "the viewer registered for .mht is started");
     if (report.size() != 3) return;
@@ -403,7 +403,7 @@ E2E_CASE(the_documentation_opens_the_manual_beside_the_executable_maximised) {
 E2E_CASE(without_the_manual_the_documentation_shows_nothing) {
     StandInViewer viewer;
     e2e::App app;
-    app.send(Cmd::VigilampDocumentation1);
+    app.send(Cmd::OpenManual);
     e2e::check(viewer.report(1500).empty(), "no viewer is started");
     bool box = false;
     for (HWND w : app.topLevelWindows()) box |= e2e::className(w) == "#32770" && IsWindowVisible(w);
@@ -415,7 +415,7 @@ E2E_CASE(without_the_manual_the_documentation_shows_nothing) {
 E2E_CASE(the_web_address_opens_with_a_slash_appended) {
     StandInViewer viewer;
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
+    app.send(Cmd::TrayShow);
     clickLabel(app, Ctl::lblURL);
     const auto report = viewer.report(10000);
     e2e::check(report.size() == 3 && report[0] == "http://www.vigilamp-rizu.example/",

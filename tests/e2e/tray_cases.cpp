@@ -82,7 +82,7 @@ E2E_CASE(tray_double_click_shows_the_main_window_in_front_where_it_was_hidden) {
 
     SetWindowPos(app.main(), nullptr, 123, 87, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const POINT moved = topLeft(app.main());
-    app.send(Cmd::Hide1);
+    app.send(Cmd::Hide);
     e2e::check(!IsWindowVisible(app.main()), "Hide hides it");
     mouse(tray, WM_LBUTTONDBLCLK);
     e2e::check(e2e::waitFor([&] { return IsWindowVisible(app.main()) != 0; }), "the double click shows it again");

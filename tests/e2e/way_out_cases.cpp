@@ -47,7 +47,7 @@ E2E_CASE(every_way_out_leaves_the_lock_lights_off) {
         setAll(false);
         e2e::setLock(VK_CAPITAL, true);
         e2e::App app(iniWatching("VigilampNoSuchWindow"));
-        app.post(Cmd::Exit2);
+        app.post(Cmd::Exit);
         e2e::check(exitAnsweredYes(app), "Exit from the menu bar, Yes, ends the program");
         e2e::check(allOff(), "with the user's own Caps Lock put off", lights());
     }
@@ -109,8 +109,8 @@ E2E_CASE(the_programs_own_windows_are_never_its_target_and_a_close_request_to_th
 
 E2E_CASE(exit_while_browse_is_open_keeps_the_stored_program) {
     e2e::App app(iniWatching("VigilampNoSuchWindow", "Enable=1\r\nFile=C:\\mine.exe\r\n"));
-    app.send(Cmd::ShowVigilamp1);
-    app.send(Cmd::Actions1);
+    app.send(Cmd::TrayShow);
+    app.send(Cmd::ShowActionsPage);
     app.postClick(Ctl::btnBrowse);
     HWND dialog = app.waitBox("Open");
     e2e::check(dialog != nullptr, "Browse opens its dialog");

@@ -50,11 +50,11 @@ E2E_CASE(every_control_stands_where_the_layout_puts_it) {
 
 E2E_CASE(menu_items_show_their_pages_and_hide_hides) {
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
+    app.send(Cmd::TrayShow);
     e2e::check(e2e::waitFor([&] { return IsWindowVisible(app.main()) != 0; }), "the show step shows the window");
-    const std::pair<Cmd, const char*> items[] = {{Cmd::Status1, "Status"},    {Cmd::imers1, "Timers"},
-                                                 {Cmd::Lighting1, "Lighting"}, {Cmd::Actions1, "Actions"},
-                                                 {Cmd::Advanced1, "Advanced"}, {Cmd::Match1, "Match"}};
+    const std::pair<Cmd, const char*> items[] = {{Cmd::ShowStatusPage, "Status"},    {Cmd::ShowTimersPage, "Timers"},
+                                                 {Cmd::ShowLightingPage, "Lighting"}, {Cmd::ShowActionsPage, "Actions"},
+                                                 {Cmd::ShowAdvancedPage, "Advanced"}, {Cmd::ShowMatchPage, "Match"}};
     HWND notebook = app.control(Ctl::nteItems);
     for (auto [item, name] : items) {
         app.send(item);
@@ -68,9 +68,9 @@ E2E_CASE(menu_items_show_their_pages_and_hide_hides) {
     }
     RECT before;
     GetWindowRect(app.main(), &before);
-    app.send(Cmd::Hide1);
+    app.send(Cmd::Hide);
     e2e::check(!IsWindowVisible(app.main()), "Hide hides the window");
-    app.send(Cmd::ShowVigilamp1);
+    app.send(Cmd::TrayShow);
     RECT after;
     GetWindowRect(app.main(), &after);
     e2e::check(IsWindowVisible(app.main()) && after.left == before.left && after.top == before.top,
@@ -80,7 +80,7 @@ E2E_CASE(menu_items_show_their_pages_and_hide_hides) {
 E2E_CASE(status_lights_mirror_the_keys_and_go_maroon_when_disabled) {
     for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) e2e::setLock(vk, false);
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
+    app.send(Cmd::TrayShow);
     HWND caps = app.control(Ctl::ledStatCaps);
     auto centre = [&] {
         RECT r;
@@ -122,7 +122,7 @@ HWND openDropDown() { return FindWindowA("#32768", nullptr); }
 
 E2E_CASE(the_painted_menu_bar_works_from_the_keyboard) {
     e2e::App app;
-    app.send(Cmd::ShowVigilamp1);
+    app.send(Cmd::TrayShow);
     SetForegroundWindow(app.main());
     e2e::waitFor([&] { return GetForegroundWindow() == app.main(); }, 2000);
 
@@ -215,7 +215,7 @@ E2E_CASE(the_window_keeps_its_proportions_at_125_150_and_200_percent) {
     for (int dpi : {120, 144, 192}) {
         const SystemDpi system{DWORD(dpi)};
         e2e::App app;
-        app.send(Cmd::ShowVigilamp1);
+        app.send(Cmd::TrayShow);
         const std::string at = std::to_string(dpi * 100 / 96) + "%: ";
         RECT client;
         GetClientRect(app.main(), &client);

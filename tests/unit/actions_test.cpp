@@ -148,7 +148,7 @@ TEST_F(AlertTest, ExecuteLeavesTheSoundPlayingWhileDisableAndResetStopIt) {
     EXPECT_FALSE(rig.player.playing);
     rig.player.calls.clear();
     rig.click(Ctl::btnReset);
-    rig.menu(Cmd::Disable1);
+    rig.menu(Cmd::TrayDisable);
     EXPECT_EQ(rig.player.calls, (std::vector<std::string>{"stop", "stop"}));
 }
 
@@ -177,11 +177,11 @@ TEST_F(AlertTest, ClosingTheMainWindowClosesThePlayerBeforeStoringAndStillEndsWh
 
 TEST_F(AlertTest, ExitClosesThePlayerWhateverTheAnswerAndAFailureDoesNotKeepTheProgramRunning) {
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     EXPECT_EQ(rig.player.calls, (std::vector<std::string>{"close"}));
     EXPECT_FALSE(rig.view.terminated);
     rig.player.failClose = "The player could not be closed";
-    rig.menu(Cmd::Exit1);  // answered Yes
+    rig.menu(Cmd::TrayExit);  // answered Yes
     EXPECT_EQ(exceptions(rig.dialogs).size(), 1u);
     EXPECT_TRUE(rig.view.terminated);
 }
@@ -189,7 +189,7 @@ TEST_F(AlertTest, ExitClosesThePlayerWhateverTheAnswerAndAFailureDoesNotKeepTheP
 TEST_F(AlertTest, AClosedPlayerPlaysAgainAtTheNextAlert) {
     rig.toggle(Ctl::cbxAudEnable);
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     alert();
     EXPECT_EQ(rig.player.calls, (std::vector<std::string>{"close", "url:"}));
 }
@@ -392,7 +392,7 @@ TEST_F(ActionsPageTest, DefaultShowsTheSoundBesideTheExecutableAndStoresNothingU
     EXPECT_EQ(rig.view.texts[Ctl::txtAudFile], "C:\\Program Files\\Vigilamp\\vigilampairraid.mp3");
     EXPECT_EQ(rig.profile.writes.size(), before);
     rig.dialogs.answers = {true};
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     EXPECT_EQ(rig.profile.get("Actions", "AudFile"), std::nullopt);  // Exit stores only DisableStat
     fake::Rig again{{{"Actions", "AudioEnable", "1"}}};
     again.click(Ctl::btnDefault);

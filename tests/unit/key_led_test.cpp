@@ -15,16 +15,16 @@ struct KeyLedTest : ::testing::Test {
 TEST_F(KeyLedTest, AnyBitOfTheKeyByteReadsAsOn) {
     keyboard.keys[20] = 0x80;  // held down, toggle off
     keyboard.keys[144] = 0x01;
-    EXPECT_TRUE(led.CapsLock());
-    EXPECT_TRUE(led.NumLock());
-    EXPECT_FALSE(led.ScrollLock());
+    EXPECT_TRUE(led.on(LockKey::Caps));
+    EXPECT_TRUE(led.on(LockKey::Num));
+    EXPECT_FALSE(led.on(LockKey::Scroll));
 }
 
 TEST_F(KeyLedTest, NtFamilyPressesAndReleasesOnlyOnADifference) {
     keyboard.keys[145] = 1;
-    led.setScrollLock(true);
+    led.set(LockKey::Scroll, true);
     EXPECT_TRUE(keyboard.events.empty());
-    led.setCapsLock(true);
+    led.set(LockKey::Caps, true);
     ASSERT_EQ(keyboard.events.size(), 2u);
     EXPECT_EQ(keyboard.events[0].vk, 20);
     EXPECT_EQ(keyboard.events[0].scan, 0x45);
@@ -38,9 +38,9 @@ TEST_F(KeyLedTest, Win95FamilyReplacesTheWholeByte) {
     keyboard.platform = TKeyLed::kWin95Family;
     keyboard.keys[20] = 0x81;
     keyboard.keys[7] = 0x55;
-    led.setCapsLock(true);
+    led.set(LockKey::Caps, true);
     EXPECT_EQ(keyboard.keys[20], 1);
-    led.setNumLock(false);
+    led.set(LockKey::Num, false);
     EXPECT_EQ(keyboard.keys[144], 0);
     EXPECT_EQ(keyboard.keys[7], 0x55);  // the rest of the array is written back as read
     EXPECT_EQ(keyboard.stateWrites, 2);
@@ -49,7 +49,7 @@ TEST_F(KeyLedTest, Win95FamilyReplacesTheWholeByte) {
 
 TEST_F(KeyLedTest, AnyOtherFamilyDoesNothing) {
     keyboard.platform = 0;
-    led.setCapsLock(true);
+    led.set(LockKey::Caps, true);
     EXPECT_TRUE(keyboard.events.empty());
     EXPECT_EQ(keyboard.stateWrites, 0);
 }
@@ -57,10 +57,10 @@ TEST_F(KeyLedTest, AnyOtherFamilyDoesNothing) {
 TEST(KeyLedLoading, SetsDoNothingUntilTheOwnerHasLoaded) {
     vr::fake::Keyboard keyboard;
     TKeyLed led{keyboard};
-    led.setCapsLock(true);
+    led.set(LockKey::Caps, true);
     EXPECT_TRUE(keyboard.events.empty());
     led.loaded();
-    led.setCapsLock(true);
+    led.set(LockKey::Caps, true);
     EXPECT_EQ(keyboard.events.size(), 2u);
 }
 

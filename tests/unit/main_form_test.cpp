@@ -41,9 +41,9 @@ TEST_F(MainFormTest, PagesAreSelectedByNameInAnyCaseAndUnknownNamesChangeNothing
 }
 
 TEST_F(MainFormTest, TheFirstMenuSelectsEachPageAndItsFirstItemTheStatusPage) {
-    const std::pair<Cmd, Page> items[] = {{Cmd::imers1, Page::Timers},      {Cmd::Lighting1, Page::Lighting},
-                                          {Cmd::Actions1, Page::Actions},   {Cmd::Advanced1, Page::Advanced},
-                                          {Cmd::Status1, Page::Status}};
+    const std::pair<Cmd, Page> items[] = {{Cmd::ShowTimersPage, Page::Timers},      {Cmd::ShowLightingPage, Page::Lighting},
+                                          {Cmd::ShowActionsPage, Page::Actions},   {Cmd::ShowAdvancedPage, Page::Advanced},
+                                          {Cmd::ShowStatusPage, Page::Status}};
     for (auto [item, page] : items) {
         rig.menu(item);
         EXPECT_EQ(rig.view.shownPage, page);
@@ -51,10 +51,10 @@ TEST_F(MainFormTest, TheFirstMenuSelectsEachPageAndItsFirstItemTheStatusPage) {
 }
 
 TEST_F(MainFormTest, HideAndTheShowStepChangeOnlyVisibility) {
-    rig.menu(Cmd::ShowVigilamp1);
+    rig.menu(Cmd::TrayShow);
     EXPECT_TRUE(rig.view.visible);
     rig.click(Ctl::btnExecute);
-    rig.menu(Cmd::Hide1);
+    rig.menu(Cmd::Hide);
     EXPECT_FALSE(rig.view.visible);
     EXPECT_TRUE(rig.form.watch.tmrDelay.enabled());
 }
@@ -73,7 +73,7 @@ TEST_F(MainFormTest, ExitAsksAndNoKeepsTheProgramRunningWithTheAlertStopped) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(12000);
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit1);
+    rig.menu(Cmd::TrayExit);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].kind, "confirm");
     EXPECT_EQ(rig.dialogs.shown[0].text, "Are you sure you wish to close Vigilamp?");
@@ -87,7 +87,7 @@ TEST_F(MainFormTest, ExitAnsweredNoWhileScanningSaysTheWatchGoesOn) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(10500);
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
     EXPECT_TRUE(rig.form.watch.tmrSearch.enabled());
 }
@@ -102,7 +102,7 @@ TEST_F(MainFormTest, ExitAnsweredYesEndsWithTheLightsOffEvenWhenTheAlertRestarte
         rig.timers.advance(2000);
         ASSERT_TRUE(rig.lights.on(LockKey::Num));
     };
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     EXPECT_TRUE(rig.view.terminated);
     EXPECT_TRUE(rig.lightsOff());
     EXPECT_FALSE(rig.form.watch.tmrFlash.enabled());
@@ -111,8 +111,8 @@ TEST_F(MainFormTest, ExitAnsweredYesEndsWithTheLightsOffEvenWhenTheAlertRestarte
 TEST_F(MainFormTest, AboutShowsTheAboutWindowEachTimeAndLeavesTheWatchAndTheMainWindowAlone) {
     rig.click(Ctl::btnExecute);
     const auto changes = rig.view.changes;
-    rig.menu(Cmd::About1);
-    rig.menu(Cmd::About1);
+    rig.menu(Cmd::About);
+    rig.menu(Cmd::About);
     EXPECT_EQ(rig.view.aboutShows, 2);
     EXPECT_FALSE(rig.view.visible);  // not modal, and not the main window
     EXPECT_TRUE(rig.form.watch.tmrDelay.enabled());

@@ -204,13 +204,13 @@ TEST(SettingsStore, CloseStoresTheStatusLightsSettingAndEndsEvenWhenTheStoreIsRe
 TEST(SettingsStore, ExitStoresBeforeAskingAndStillAsksAndEndsWhenTheStoreIsRefused) {
     fake::Rig rig;
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit2);
+    rig.menu(Cmd::Exit);
     EXPECT_EQ(rig.profile.writes, (std::vector<Write>{{"Status", "DisableStat", "0", false}}));
     EXPECT_FALSE(rig.view.terminated);
 
     fake::Rig refused;
     refused.profile.refuse = true;
-    refused.menu(Cmd::Exit1);
+    refused.menu(Cmd::TrayExit);
     ASSERT_EQ(refused.dialogs.shown.size(), 2u);
     EXPECT_EQ(refused.dialogs.shown[0].kind, "exception");
     EXPECT_EQ(refused.dialogs.shown[1].kind, "confirm");

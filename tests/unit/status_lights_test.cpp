@@ -8,10 +8,10 @@ namespace {
 
 struct StatusLightsTest : ::testing::Test {
     fake::Rig rig{fake::designTimeIni()};
-    StatusLightsTest() { rig.menu(Cmd::ShowVigilamp1); }  // the lights mirror the keys where they can be seen
-    TVrLed& caps = rig.model.led(Ctl::ledStatCaps);
-    TVrLed& num = rig.model.led(Ctl::ledStatNum);
-    TVrLed& scroll = rig.model.led(Ctl::ledStatScr);
+    StatusLightsTest() { rig.menu(Cmd::TrayShow); }  // the lights mirror the keys where they can be seen
+    Led& caps = rig.model.led(Ctl::ledStatCaps);
+    Led& num = rig.model.led(Ctl::ledStatNum);
+    Led& scroll = rig.model.led(Ctl::ledStatScr);
     std::vector<bool> lit() { return {caps.Active(), num.Active(), scroll.Active()}; }
     std::vector<Color> lows() { return {caps.palette().Low, num.palette().Low, scroll.palette().Low}; }
 };
@@ -77,7 +77,7 @@ TEST_F(StatusLightsTest, TheLightsFollowAFlashingAlert) {
 }
 
 TEST(Led, SettingActiveToItsPresentValueRedrawsNothing) {
-    TVrLed led;
+    Led led;
     int redraws = 0;
     led.redraw = [&] { ++redraws; };
     EXPECT_EQ(led.face(), 0x000080u);  // a new widget's own unlit colour
@@ -104,19 +104,19 @@ TEST(StatusLightsAtStartUp, HiddenInTheTrayTheyLookAtNothingAndShowTheKeysTheMom
     rig.timers.advance(5000);
     EXPECT_EQ(rig.lights.looks, 0);
     EXPECT_FALSE(rig.form.tmrStatus.enabled());
-    rig.menu(Cmd::ShowVigilamp1);
+    rig.menu(Cmd::TrayShow);
     EXPECT_TRUE(rig.model.led(Ctl::ledStatCaps).Active());
     EXPECT_TRUE(rig.form.tmrStatus.enabled());
-    rig.menu(Cmd::Hide1);
+    rig.menu(Cmd::Hide);
     EXPECT_FALSE(rig.form.tmrStatus.enabled());
-    rig.menu(Cmd::ShowVigilamp1);
+    rig.menu(Cmd::TrayShow);
     rig.form.mainHidden();  // minimised into the tray
     EXPECT_FALSE(rig.form.tmrStatus.enabled());
 }
 
 TEST(StatusLightsAtStartUp, AStoredDisableStatStartsThemMaroonWithNoMirror) {
     fake::Rig rig{{{"Status", "DisableStat", "1"}}};
-    rig.menu(Cmd::ShowVigilamp1);
+    rig.menu(Cmd::TrayShow);
     rig.lights.lit[0] = true;
     rig.timers.advance(2000);
     EXPECT_TRUE(rig.view.checks.at(Ctl::cbxDisableStat));

@@ -224,7 +224,7 @@ TEST_F(AdvancedPage, TheWarningLabelShowsTheWarningAndNothingElse) {
 
 TEST(HelpLinks, TheManualOpensByItsFullPathBesideTheExecutableMaximised) {
     fake::Rig rig{fake::designTimeIni()};
-    rig.menu(Cmd::VigilampDocumentation1);
+    rig.menu(Cmd::OpenManual);
     ASSERT_EQ(rig.shell.calls.size(), 1u);
     const auto& call = rig.shell.calls[0];
     EXPECT_EQ(call.owner, fake::View::kWindow);

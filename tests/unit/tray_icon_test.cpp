@@ -229,26 +229,26 @@ TEST(TrayMenu, ShowIsTheDefaultAndTheItemsRunTheirCommands) {
     int defaults = 0;
     for (const TrayMenuRow& row : menu) defaults += row.isDefault;
     ASSERT_EQ(defaults, 1);
-    EXPECT_EQ(menu.front().command, Cmd::ShowVigilamp1);
+    EXPECT_EQ(menu.front().command, Cmd::TrayShow);
     EXPECT_TRUE(menu.front().isDefault);
 
     fake::Rig rig(fake::designTimeIni());
-    rig.menu(Cmd::ShowVigilamp1);
+    rig.menu(Cmd::TrayShow);
     EXPECT_TRUE(rig.view.visible);
-    rig.menu(Cmd::Reset1);  // "Execute"
+    rig.menu(Cmd::TrayExecute);  // "Execute"
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
     EXPECT_TRUE(rig.timers.running(static_cast<int>(TimerId::tmrDelay)));
-    rig.menu(Cmd::Disable1);
+    rig.menu(Cmd::TrayDisable);
     EXPECT_EQ(rig.status(), "Vigilamp is idle.");
     EXPECT_FALSE(rig.timers.running(static_cast<int>(TimerId::tmrDelay)));
-    rig.menu(Cmd::Reset2);  // "Reset"
+    rig.menu(Cmd::TrayReset);  // "Reset"
     EXPECT_EQ(rig.status(), "Vigilamp is active!");
     rig.dialogs.answers = {false};
-    rig.menu(Cmd::Exit1);
+    rig.menu(Cmd::TrayExit);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text, "Are you sure you wish to close Vigilamp?");
     EXPECT_FALSE(rig.view.terminated);
-    rig.menu(Cmd::Exit1);
+    rig.menu(Cmd::TrayExit);
     EXPECT_TRUE(rig.view.terminated);
 }
 

@@ -41,7 +41,7 @@ TEST_F(WatchCycleTest, ScanningGoesOnEveryIntervalWhileNoWindowMatches) {
 TEST_F(WatchCycleTest, ASecondExecuteDuringTheDelayDoesNotProlongIt) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(5000);
-    rig.menu(Cmd::Execute1);
+    rig.menu(Cmd::Execute);
     rig.timers.advance(6000);
     EXPECT_TRUE(alerting());
 }
@@ -76,7 +76,7 @@ TEST_F(WatchCycleTest, DisableWhileScanningStopsBothTimers) {
     rig.click(Ctl::btnExecute);
     rig.timers.advance(10000);
     ASSERT_TRUE(watch.tmrSearch.enabled());
-    rig.menu(Cmd::Disable1);
+    rig.menu(Cmd::TrayDisable);
     EXPECT_FALSE(watch.tmrDelay.enabled());
     EXPECT_FALSE(watch.tmrSearch.enabled());
     EXPECT_EQ(rig.status(), "Vigilamp is idle.");

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "form/main_form.h"
+#include "model/texts.h"
 
 namespace vr::lx {
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "linux/adapters/ini_profile.h"
-#include "form/main_form.h"
+#include "model/texts.h"
 
 namespace vr::lx {
 

@@ -89,7 +89,7 @@ Application::Parts::Parts(std::string executablePath)
     form.emplace(FormPorts{timers, model, main, windows, attention, lights, dialogs, profile, autostart, shell,
                            player, executable, "manual.html"});
     setUpSysTray(tray->icon(), tray->picture(), tray->menu(),
-                 [this] { form->command(static_cast<int>(Cmd::ShowVigilamp1)); });
+                 [this] { form->command(static_cast<int>(Cmd::TrayShow)); });
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
     attention.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
@@ -106,7 +106,7 @@ Application::Parts::Parts(std::string executablePath)
     // The session manager asks before the session ends: no lock light is left toggled.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { form->endSession(); });
     // A desktop without a tray: the window is the only way in, so it shows.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) form->command(static_cast<int>(Cmd::ShowVigilamp1));
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) form->command(static_cast<int>(Cmd::TrayShow));
     noteWayland();
 }
 

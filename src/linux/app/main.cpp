@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <cstdlib>
 
-#include "form/main_form.h"
+#include "model/texts.h"
 #include "linux/app/application.h"
 
 int main(int argc, char** argv) {

@@ -4,7 +4,7 @@
 
 namespace vr::lx {
 
-LedWidget::LedWidget(TVrLed& model, QWidget* parent) : QWidget(parent), model_(model) {
+LedWidget::LedWidget(Led& model, QWidget* parent) : QWidget(parent), model_(model) {
     model_.redraw = [this] { update(); };
 }
 

@@ -8,14 +8,14 @@ namespace vr::lx {
 
 class LedWidget final : public QWidget {
 public:
-    LedWidget(TVrLed& model, QWidget* parent);
+    LedWidget(Led& model, QWidget* parent);
     ~LedWidget() override;
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    TVrLed& model_;
+    Led& model_;
 };
 
 }  // namespace vr::lx

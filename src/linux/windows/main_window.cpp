@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include "form/main_form.h"
+#include "model/texts.h"
 #include "linux/widgets/led_widget.h"
 #include "linux/widgets/spin_edit.h"
 #include "linux/windows/about_window.h"

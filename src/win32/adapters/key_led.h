@@ -38,13 +38,6 @@ public:
     LockStates states() override;
     void set(LockKey key, bool wanted) override;
 
-    bool CapsLock() { return on(LockKey::Caps); }
-    bool NumLock() { return on(LockKey::Num); }
-    bool ScrollLock() { return on(LockKey::Scroll); }
-    void setCapsLock(bool on) { set(LockKey::Caps, on); }
-    void setNumLock(bool on) { set(LockKey::Num, on); }
-    void setScrollLock(bool on) { set(LockKey::Scroll, on); }
-
 private:
     KeyboardApi& keyboard_;
     bool loading_ = true;

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "form/main_form.h"
+#include "model/texts.h"
 #include "match/text.h"
 #include "settings/settings_file.h"
 #include "win32/windows/win32_util.h"

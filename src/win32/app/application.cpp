@@ -28,7 +28,7 @@ Application::Application(HINSTANCE instance, std::string executable) : executabl
     form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, *dialogs_, profile_, runKey_,
                             shell_, player_, executable_});
     setUpSysTray(tray_->icon(), tray_->loadPicture(instance, kIconResource), reinterpret_cast<MenuHandle>(trayMenu_),
-                 [this] { form_->command(static_cast<int>(Cmd::ShowVigilamp1)); });
+                 [this] { form_->command(static_cast<int>(Cmd::TrayShow)); });
     tray_->onClose = [this] { form_->ownWindowClosing(); };
     tray_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
     main_->setForm(&*form_);

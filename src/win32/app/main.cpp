@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "form/main_form.h"
+#include "model/texts.h"
 #include "win32/adapters/ports_win32.h"
 #include "win32/app/application.h"
 #include "win32/windows/win32_util.h"

@@ -8,17 +8,18 @@ namespace vr::win32 {
 
 namespace {
 
-constexpr char kClass[] = "TVrLed";
+constexpr char kClass[] = "TVrLed";  // the window class, as other programs see it
 
-struct Led {
-    TVrLed* model;
+// What the window draws from.
+struct Lamp {
+    vr::Led* model;
     const Backdrop* backdrop;
     int dpi;
 };
 
 COLORREF colorOf(Color c) { return COLORREF(c); }  // both are 0x00BBGGRR
 
-void paint(HWND window, const Led& led) {
+void paint(HWND window, const Lamp& led) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
@@ -38,11 +39,11 @@ void paint(HWND window, const Led& led) {
 }
 
 LRESULT CALLBACK ledProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* led = reinterpret_cast<Led*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* led = reinterpret_cast<Lamp*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     switch (message) {
     case WM_NCCREATE: {
-        auto* created = static_cast<Led*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Led(*created)));
+        auto* created = static_cast<Lamp*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Lamp(*created)));
         break;
     }
     case WM_ERASEBKGND: return 1;
@@ -64,9 +65,9 @@ static_assert(std::is_convertible_v<decltype(&ledProc), WNDPROC>, "called the sy
 
 }  // namespace
 
-HWND createLedWindow(HWND parent, int id, const RECT& bounds, TVrLed& model, const Backdrop& backdrop, int dpi) {
+HWND createLedWindow(HWND parent, int id, const RECT& bounds, vr::Led& model, const Backdrop& backdrop, int dpi) {
     registerWindowClass(GetModuleHandleA(nullptr), kClass, ledProc, 0, nullptr);
-    Led led{&model, &backdrop, dpi};
+    Lamp led{&model, &backdrop, dpi};
     HWND window = CreateWindowExA(0, kClass, "", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                   HMENU(INT_PTR(id)), GetModuleHandleA(nullptr), &led);

@@ -1,4 +1,4 @@
-// The window of a TVrLed: a small flat rectangular lamp in the model's colour, centred, on the page's own
+// The window of a Led: a small flat rectangular lamp in the model's colour, centred, on the page's own
 // background. It repaints when the model says so.
 #pragma once
 #include <windows.h>
@@ -8,6 +8,6 @@
 
 namespace vr::win32 {
 
-HWND createLedWindow(HWND parent, int id, const RECT& bounds, TVrLed& model, const Backdrop& backdrop, int dpi);
+HWND createLedWindow(HWND parent, int id, const RECT& bounds, Led& model, const Backdrop& backdrop, int dpi);
 
 }  // namespace vr::win32
