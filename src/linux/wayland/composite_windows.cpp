@@ -26,9 +26,13 @@ bool CompositeWindows::sameWindow(WindowHandle x11Window, WindowHandle toplevel)
     if (!wayland_) return false;
     const auto appId = wayland_->classOf(toplevel);
     const auto title = wayland_->titleOf(toplevel);
-    if (!appId || !title || appId->empty() || x11_.titleOf(x11Window) != title) return false;
-    // The X11 source answers to the class and to the instance.
-    if (!x11_.fits(x11Window, WindowRule{*appId, std::nullopt})) return false;
+    if (!appId || !title || x11_.titleOf(x11Window) != title) return false;
+    // Each source answers to every name it has for a window: the X11 one to the class and the instance, a
+    // Wayland one to the app id and a class where the desktop tells one.
+    const auto x11Class = x11_.classOf(x11Window);
+    const bool named = (!appId->empty() && x11_.fits(x11Window, WindowRule{*appId, std::nullopt})) ||
+                       (x11Class && !x11Class->empty() && wayland_->fits(toplevel, WindowRule{*x11Class, std::nullopt}));
+    if (!named) return false;
     const auto a = x11_.ownerOf(x11Window), b = wayland_->ownerOf(toplevel);
     return !a || !b || a->process == 0 || b->process == 0 || a->process == b->process;
 }

@@ -35,9 +35,9 @@ public:
     std::optional<std::string> titleOf(WindowHandle window) override;
     OwnerTerms terms() override { return x11_.terms(); }
 
-    // Whether the Wayland toplevel is the X11 window as the compositor lists it (an XWayland window): the
-    // compositor names it after the X11 class or instance (letter case ignored), the titles are the same, and
-    // the processes are the same where both tell. Each X11 window stands for at most one toplevel.
+    // Whether the Wayland toplevel is the X11 window as the compositor lists it (an XWayland window): one of
+    // the toplevel's names (app id, class) is the X11 class or instance, letter case ignored; the titles are the
+    // same; and so are the processes where both tell. Each X11 window stands for at most one toplevel.
     bool sameWindow(WindowHandle x11Window, WindowHandle toplevel);
     bool own(WindowHandle window);  // one of the program's own windows
 

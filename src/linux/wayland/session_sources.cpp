@@ -18,11 +18,11 @@ constexpr std::uint64_t kCallMicroseconds = 1000 * 1000;
 
 SourceStatus none(NoSource why, std::string detail) { return {SourceKind::none, why, std::move(detail), {}, {}, {}}; }
 
-// KWin offers some of its own interfaces to every program; its window management it keeps for programs that
-// a desktop entry names.
+// KWin offers some of Plasma's own interfaces to every program; its window management it keeps for programs
+// that a desktop entry names. (sway offers two org_kde_kwin_ interfaces as well, so those do not tell.)
 bool isKwin(const WaylandConnection& connection) {
-    return std::any_of(connection.globals().begin(), connection.globals().end(),
-                       [](const Global& g) { return g.interface.starts_with("org_kde_kwin_"); });
+    return connection.global("org_kde_plasma_shell") || connection.global("org_kde_plasma_virtual_desktop_management") ||
+           connection.global("kde_output_device_v2");
 }
 
 template <class Source>

@@ -49,6 +49,12 @@ std::optional<std::string> WindowSource::titleOf(WindowHandle window) {
     return cutToUtf8Chars(toplevel->title, kRuleTitleChars);
 }
 
+std::optional<Toplevel> WindowSource::toplevel(WindowHandle window) const {
+    const Toplevel* toplevel = table_.get(window);
+    if (!toplevel) return std::nullopt;
+    return *toplevel;
+}
+
 std::optional<std::string> WindowSource::attentionUnavailable() {
     if (status().attention == Ability::yes) return std::nullopt;
     return "The desktop does not tell which of its windows ask for attention.";

@@ -39,6 +39,9 @@ public:
     std::optional<std::string> titleOf(WindowHandle window) override;  // at most kRuleTitleChars characters
     OwnerTerms terms() override { return {"Window", "Thread ID (none on Wayland)"}; }
 
+    // The toplevel as the source last heard of it in full, states included; nothing once it is gone.
+    std::optional<Toplevel> toplevel(WindowHandle window) const;
+
     std::optional<std::string> attentionUnavailable() override;
     void listen(bool changes, bool attention) override;
 
