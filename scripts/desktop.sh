@@ -71,8 +71,8 @@ desktop_up() {
     echo "desktop: a compositor brings its own windows; wm, tray, a11y and noreset are for Xvfb" >&2
     return 2
   fi
-  if [ -n "$xwayland" ] && [ "$compositor" != sway ] && [ "$compositor" != kwin ]; then
-    echo "desktop: xwayland goes with compositor=sway or compositor=kwin" >&2
+  if [ -n "$xwayland" ] && [ -z "$compositor" -o "$compositor" = weston ]; then
+    echo "desktop: xwayland goes with compositor=sway, kwin or gnome" >&2
     return 2
   fi
   DESKTOP_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-desktop.XXXXXX")
@@ -113,6 +113,14 @@ desktop_up() {
 
 _desktop_has_socket() { [ -S "$XDG_RUNTIME_DIR/$1" ]; }
 _desktop_has_file() { [ -s "$1" ]; }
+_desktop_xwayland_of() {  # the command line of the Xwayland the process started, once it runs
+  local child
+  for child in $(pgrep -P "$1" -x Xwayland); do
+    tr '\0' ' ' <"/proc/$child/cmdline" && return 0
+  done
+  return 1
+}
+_desktop_has_xwayland() { _desktop_xwayland_of "$1" >/dev/null; }
 _desktop_gnome_ready() {
   dbus-send --session --print-reply --dest=org.gnome.Shell /org/gnome/Shell \
     org.gnome.Shell.Extensions.ListExtensions >/dev/null
@@ -142,7 +150,10 @@ _desktop_compositor() {
       chmod 0711 "$DESKTOP_DIR"
       {
         if [ -n "$xwayland" ]; then echo "xwayland force"; else echo "xwayland disable"; fi
-        echo "exec sh -c 'echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >\"\$XDG_RUNTIME_DIR/sockets.tmp\" && mv \"\$XDG_RUNTIME_DIR/sockets.tmp\" \"\$XDG_RUNTIME_DIR/sockets\"'"
+        # Its X server lets in only its own user: root, who runs the tests, is let in before the sockets are named.
+        local grant=
+        [ -n "$xwayland" ] && grant='xhost +si:localuser:root >/dev/null && '
+        echo "exec sh -c '$grant''echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >\"\$XDG_RUNTIME_DIR/sockets.tmp\" && mv \"\$XDG_RUNTIME_DIR/sockets.tmp\" \"\$XDG_RUNTIME_DIR/sockets\"'"
       } >"$DESKTOP_DIR/sway.conf"
       chmod 0644 "$DESKTOP_DIR/sway.conf"
       _desktop_start sway env HOME="$XDG_RUNTIME_DIR" WLR_BACKENDS=headless WLR_RENDERER=pixman \
@@ -189,9 +200,21 @@ SCRIPT
         cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/"
       fi
       _desktop_start gnome-shell env HOME="$DESKTOP_DIR/home" DBUS_SYSTEM_BUS_ADDRESS="$system_bus" \
-        gnome-shell --headless --wayland --no-x11 --virtual-monitor 1024x768 --wayland-display="$socket"
+        gnome-shell --headless --wayland ${xwayland:---no-x11} --virtual-monitor 1024x768 --wayland-display="$socket"
       # The shell takes its name before it has made its objects: it is ready once its extensions answer.
       _desktop_wait 60 "${DESKTOP_PIDS[-1]}" _desktop_gnome_ready || { _desktop_failed gnome-shell; return 1; }
+      if [ -n "$xwayland" ]; then
+        # The shell's own Xwayland names its display and its cookie on its command line.
+        _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_xwayland "${DESKTOP_PIDS[-1]}" ||
+          { _desktop_failed gnome-shell; return 1; }
+        local word next=
+        for word in $(_desktop_xwayland_of "${DESKTOP_PIDS[-1]}"); do
+          case $next in display) DISPLAY=$word ;; auth) export XAUTHORITY=$word ;; esac
+          next=
+          case $word in :*) [ -z "$DISPLAY" ] && DISPLAY=$word ;; -auth) next=auth ;; esac
+        done
+        [ -n "$DISPLAY" ] || { _desktop_failed gnome-shell; return 1; }
+      fi
       ;;
     weston)
       _desktop_start weston weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --no-config
