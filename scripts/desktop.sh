@@ -76,7 +76,7 @@ desktop_up() {
     return 2
   fi
   DESKTOP_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-desktop.XXXXXX")
-  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET
+  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET XAUTHORITY
   if [ -n "$extension" ] && [ "$compositor" != gnome ]; then
     echo "desktop: gnome-extension goes with compositor=gnome" >&2
     return 2
@@ -162,7 +162,7 @@ _desktop_compositor() {
       _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_file "$XDG_RUNTIME_DIR/sockets" ||
         { _desktop_failed sway; return 1; }
       read -r socket DISPLAY <"$XDG_RUNTIME_DIR/sockets"
-      [ -n "$xwayland" ] && [ -z "$DISPLAY" ] && { _desktop_failed sway; return 1; }
+      [ -n "$xwayland" ] && [ -z "${DISPLAY:-}" ] && { _desktop_failed sway; return 1; }
       ;;
     kwin)
       # The packaged binary's file capability makes a container refuse to start it; a plain copy starts.
@@ -181,7 +181,7 @@ SCRIPT
       _desktop_wait 30 "${DESKTOP_PIDS[-1]}" _desktop_has_file "$XDG_RUNTIME_DIR/sockets" ||
         { _desktop_failed kwin; return 1; }
       read -r socket DISPLAY <"$XDG_RUNTIME_DIR/sockets"
-      [ -n "$xwayland" ] && [ -z "$DISPLAY" ] && { _desktop_failed kwin; return 1; }
+      [ -n "$xwayland" ] && [ -z "${DISPLAY:-}" ] && { _desktop_failed kwin; return 1; }
       ;;
     gnome)
       # logind's stand-in on a bus of its own, which the shell alone takes for the system bus.
@@ -211,9 +211,9 @@ SCRIPT
         for word in $(_desktop_xwayland_of "${DESKTOP_PIDS[-1]}"); do
           case $next in display) DISPLAY=$word ;; auth) export XAUTHORITY=$word ;; esac
           next=
-          case $word in :*) [ -z "$DISPLAY" ] && DISPLAY=$word ;; -auth) next=auth ;; esac
+          case $word in :*) [ -z "${DISPLAY:-}" ] && DISPLAY=$word ;; -auth) next=auth ;; esac
         done
-        [ -n "$DISPLAY" ] || { _desktop_failed gnome-shell; return 1; }
+        [ -n "${DISPLAY:-}" ] || { _desktop_failed gnome-shell; return 1; }
       fi
       ;;
     weston)
@@ -222,7 +222,7 @@ SCRIPT
       ;;
   esac
   export WAYLAND_DISPLAY=$socket
-  [ -n "$DISPLAY" ] && export DISPLAY || unset DISPLAY
+  [ -n "${DISPLAY:-}" ] && export DISPLAY || unset DISPLAY
   return 0
 }
 
@@ -235,6 +235,11 @@ desktop_down() {
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   DESKTOP_PIDS=()
+  # What pointed into the desktop's folder goes with it.
+  local name
+  for name in XDG_RUNTIME_DIR XDG_DATA_HOME XDG_CACHE_HOME XDG_CONFIG_HOME XAUTHORITY; do
+    [ -n "$DESKTOP_DIR" ] && [[ ${!name:-} == "$DESKTOP_DIR"/* ]] && unset "$name"
+  done
   [ -n "$DESKTOP_DIR" ] && rm -rf "$DESKTOP_DIR"
   DESKTOP_DIR=
   return 0

@@ -48,6 +48,7 @@ struct PlasmaEvents {
     static void state(void* data, org_kde_plasma_window*, std::uint32_t flags) {
         auto* item = static_cast<Item*>(data);
         item->now.minimised = flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_MINIMIZED;
+        item->now.active = flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_ACTIVE;
         item->now.attention = flags & ORG_KDE_PLASMA_WINDOW_MANAGEMENT_STATE_DEMANDS_ATTENTION;
         changed(item);
     }

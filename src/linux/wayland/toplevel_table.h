@@ -24,6 +24,7 @@ struct Toplevel {
     std::string title;
     std::uint32_t pid = 0;  // 0: the source does not tell
     bool minimised = false;
+    bool active = false;     // has the focus, where the source tells
     bool attention = false;  // demands attention, or urgent
     bool operator==(const Toplevel&) const = default;
 };

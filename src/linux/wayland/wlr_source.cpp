@@ -29,10 +29,12 @@ struct WlrEvents {
     static void outputLeave(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
     static void state(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states) {
         auto* item = static_cast<WlrSource::Item*>(data);
-        item->pending.minimised = false;
+        item->pending.minimised = item->pending.active = false;
         const auto* first = static_cast<const std::uint32_t*>(states->data);
-        for (std::size_t i = 0; i < states->size / sizeof(std::uint32_t); ++i)
+        for (std::size_t i = 0; i < states->size / sizeof(std::uint32_t); ++i) {
             if (first[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED) item->pending.minimised = true;
+            if (first[i] == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED) item->pending.active = true;
+        }
         // A compositor that has ever minimised a window can.
         if (item->pending.minimised) item->source->minimise_ = Ability::yes;
     }

@@ -396,7 +396,10 @@ TEST_F(Kwin, AWindowThatDemandsAttentionRaisesTheAttentionEventOnce) {
     ASSERT_NE(window, 0u);
     // The active window cannot ask for attention: another one takes the focus first.
     Client focused("vr.test.focused", "Focused window");
-    ASSERT_NE(waitForTitle(source(), "Focused window"), 0u);
+    const WindowHandle other = waitForTitle(source(), "Focused window");
+    ASSERT_NE(other, 0u);
+    ASSERT_TRUE(pumpUntil(source(), [&] { return source().toplevel(other)->active; }));
+    ASSERT_FALSE(source().toplevel(window)->active);
     EXPECT_TRUE(asking.empty());
     client.say("attention");  // an activation without a token KWin gave: KWin marks the window instead
     EXPECT_TRUE(pumpUntil(source(), [&] { return !asking.empty(); }));
