@@ -50,8 +50,10 @@ bool WaylandConnection::roundtrip(std::chrono::milliseconds limit) {
     wl_callback_add_listener(sync, &kSyncListener, &done);
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done) {
-        while (wl_display_prepare_read(display_) != 0)
+        bool prepared = false;
+        while (!(prepared = wl_display_prepare_read(display_) == 0))
             if (wl_display_dispatch_pending(display_) < 0) break;
+        if (!prepared) break;  // the connection failed while handling what was queued
         if (done || wl_display_get_error(display_)) {
             wl_display_cancel_read(display_);
             break;
