@@ -85,7 +85,14 @@ static void toplevel_close(void* data, struct xdg_toplevel* toplevel) {
     (void)data, (void)toplevel;
     closing = 1;
 }
-static const struct xdg_toplevel_listener toplevel_listener = {toplevel_configure, toplevel_close};
+static void toplevel_bounds(void* data, struct xdg_toplevel* toplevel, int32_t w, int32_t h) {
+    (void)data, (void)toplevel, (void)w, (void)h;
+}
+static void toplevel_capabilities(void* data, struct xdg_toplevel* toplevel, struct wl_array* capabilities) {
+    (void)data, (void)toplevel, (void)capabilities;
+}
+static const struct xdg_toplevel_listener toplevel_listener = {toplevel_configure, toplevel_close, toplevel_bounds,
+                                                               toplevel_capabilities};
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "linux/adapters/x11_windows.h"
 #include "linux/wayland/composite_windows.h"
@@ -57,17 +59,21 @@ bool eventually(Done done, std::chrono::milliseconds limit = 5s) {
     return done();
 }
 
-// Another program with one window, talked to through its standard input and output.
+// Another program, talked to through its standard input and output: by default one with one window.
 class Client {
 public:
-    Client(const std::string& appId, const std::string& title) {
+    Client(const std::string& appId, const std::string& title) : Client({TOPLEVEL_CLIENT, appId, title}) {}
+    explicit Client(const std::vector<std::string>& command) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+        std::vector<char*> argv;
+        for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(in[0], 0);
             ::dup2(out[1], 1);
-            ::execl(TOPLEVEL_CLIENT, TOPLEVEL_CLIENT, appId.c_str(), title.c_str(), nullptr);
+            ::execv(argv[0], argv.data());
             ::_exit(127);
         }
         ::close(in[0]);
@@ -427,6 +433,67 @@ TEST_F(OnDesktop, WestonOffersNoSourceAndTheReasonSaysSo) {
     EXPECT_EQ(chosen.source, nullptr);
     EXPECT_EQ(chosen.status.why, NoSource::noProtocol);
     EXPECT_NE(chosen.status.line().find("only X11 programs' windows"), std::string::npos);
+}
+
+// ---- the common toplevel list alone (a stand-in compositor: none in Debian 12 offers it) -----------------------
+
+class ToplevelList : public OnDesktop {
+protected:
+    void SetUp() override {
+        expectDesktop("toplevel-list");
+        // The stand-in listens in a runtime folder of the test's own, which the process's environment names.
+        char folder[] = "/tmp/vigilamp-list.XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        runtime_ = folder;
+        ::setenv("XDG_RUNTIME_DIR", folder, 1);
+        ::setenv("WAYLAND_DISPLAY", "wayland-list", 1);
+        compositor_ = std::make_unique<Client>(std::vector<std::string>{TOPLEVEL_LIST_COMPOSITOR, "wayland-list"});
+        ASSERT_TRUE(compositor_->said("ready"));
+    }
+    void TearDown() override {
+        compositor_.reset();
+        if (!runtime_.empty()) std::filesystem::remove_all(runtime_);
+    }
+    std::unique_ptr<Client> compositor_;
+    std::string runtime_;
+};
+
+TEST_F(ToplevelList, WhereItIsAllThatIsOfferedItIsUsedAndSaysItCanNeitherMinimiseNorClose) {
+    compositor_->say("add 1 vr.test.list First window");
+    ChosenSource chosen = openWindowSource();
+    ASSERT_TRUE(chosen.source) << chosen.status.detail;
+    EXPECT_EQ(chosen.status.kind, SourceKind::toplevelList);
+    EXPECT_EQ(chosen.status.minimise, Ability::no);
+    EXPECT_EQ(chosen.status.close, Ability::no);
+    EXPECT_EQ(chosen.status.attention, Ability::no);
+    EXPECT_NE(chosen.status.line().find("lets no program minimise or close them"), std::string::npos);
+}
+
+TEST_F(ToplevelList, ToplevelsAreFoundRetitledAndGoneAsTheCompositorTells) {
+    compositor_->say("add 1 vr.test.list First window");
+    ChosenSource chosen = openWindowSource();
+    ASSERT_TRUE(chosen.source) << chosen.status.detail;
+    WindowSource& source = *chosen.source;
+    const WindowHandle first = waitForTitle(source, "First window");
+    ASSERT_NE(first, 0u);  // known from the start
+    std::vector<WindowHandle> events;
+    source.onWindow = [&](WindowHandle window) { events.push_back(window); };
+    source.listen(true, true);
+
+    compositor_->say("add 2 vr.test.other Second window");
+    const WindowHandle second = waitForTitle(source, "Second window");
+    ASSERT_NE(second, 0u);
+    EXPECT_EQ(source.find({"VR.TEST.OTHER", std::nullopt}), second);
+    compositor_->say("title 1 (7) First window");
+    EXPECT_TRUE(pumpUntil(source, [&] { return source.titleOf(first) == "(7) First window"; }));
+    EXPECT_EQ(events, (std::vector<WindowHandle>{second, first}));
+    EXPECT_EQ(source.find({"vr.test.list", "(*) First*"}), first);
+
+    source.close(first);  // nothing to ask with: the window stays
+    source.minimise(first);
+    compositor_->say("close 2");
+    EXPECT_TRUE(pumpUntil(source, [&] { return !listed(source, second); }));
+    EXPECT_TRUE(listed(source, first));
 }
 
 // ---- GNOME Shell and the program's extension -----------------------------------------------------------------
