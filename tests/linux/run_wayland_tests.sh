@@ -9,7 +9,7 @@ set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$here/build/linux}
 bin=$build/src/linux/wayland
-for program in window_sets_test wayland_sources_test toplevel_client toplevel_list_compositor; do
+for program in window_sets_test wayland_sources_test toplevel_client stand_in_compositor; do
   [ -x "$bin/$program" ] || {
     echo "no test program at $bin/$program (build the targets window_sets_test and wayland_sources_test)" >&2
     exit 2
@@ -53,9 +53,10 @@ on_desktop() {
 }
 
 run_cases "without a desktop" "$bin/window_sets_test"
-# The common toplevel list: the cases start a stand-in compositor of their own, in a folder of their own.
-VIGILAMP_TEST_DESKTOP=toplevel-list run_cases "the common toplevel list alone (a stand-in compositor)" \
-  "$bin/wayland_sources_test" --gtest_filter='ToplevelList*'
+# Window lists no compositor here offers: the cases start a stand-in compositor of their own, in a folder of
+# their own.
+VIGILAMP_TEST_DESKTOP=stand-in run_cases "the common toplevel list alone, and a wlroots compositor that minimises \
+(a stand-in compositor)" "$bin/wayland_sources_test" --gtest_filter='StandIn*'
 on_desktop "sway 1.7 headless, XWayland" sway 'Sway*' compositor=sway xwayland
 on_desktop "KWin headless" kwin 'Kwin*' compositor=kwin
 on_desktop "weston headless" weston '*Weston*' compositor=weston

@@ -435,19 +435,20 @@ TEST_F(OnDesktop, WestonOffersNoSourceAndTheReasonSaysSo) {
     EXPECT_NE(chosen.status.line().find("only X11 programs' windows"), std::string::npos);
 }
 
-// ---- the common toplevel list alone (a stand-in compositor: none in Debian 12 offers it) -----------------------
+// ---- window lists no compositor here offers (a stand-in compositor) -----------------------------------------
 
-class ToplevelList : public OnDesktop {
+class StandIn : public OnDesktop {
 protected:
-    void SetUp() override {
-        expectDesktop("toplevel-list");
-        // The stand-in listens in a runtime folder of the test's own, which the process's environment names.
-        char folder[] = "/tmp/vigilamp-list.XXXXXX";
+    // Starts the stand-in offering that list, in a runtime folder of the test's own, which the process's
+    // environment names from then on.
+    void start(const char* list) {
+        expectDesktop("stand-in");
+        char folder[] = "/tmp/vigilamp-stand-in.XXXXXX";
         ASSERT_NE(::mkdtemp(folder), nullptr);
         runtime_ = folder;
         ::setenv("XDG_RUNTIME_DIR", folder, 1);
-        ::setenv("WAYLAND_DISPLAY", "wayland-list", 1);
-        compositor_ = std::make_unique<Client>(std::vector<std::string>{TOPLEVEL_LIST_COMPOSITOR, "wayland-list"});
+        ::setenv("WAYLAND_DISPLAY", "wayland-stand-in", 1);
+        compositor_ = std::make_unique<Client>(std::vector<std::string>{STAND_IN_COMPOSITOR, "wayland-stand-in", list});
         ASSERT_TRUE(compositor_->said("ready"));
     }
     void TearDown() override {
@@ -458,7 +459,16 @@ protected:
     std::string runtime_;
 };
 
-TEST_F(ToplevelList, WhereItIsAllThatIsOfferedItIsUsedAndSaysItCanNeitherMinimiseNorClose) {
+class StandInList : public StandIn {
+protected:
+    void SetUp() override { start("list"); }
+};
+class StandInWlr : public StandIn {
+protected:
+    void SetUp() override { start("wlr"); }
+};
+
+TEST_F(StandInList, WhereItIsAllThatIsOfferedItIsUsedAndSaysItCanNeitherMinimiseNorClose) {
     compositor_->say("add 1 vr.test.list First window");
     ChosenSource chosen = openWindowSource();
     ASSERT_TRUE(chosen.source) << chosen.status.detail;
@@ -469,7 +479,7 @@ TEST_F(ToplevelList, WhereItIsAllThatIsOfferedItIsUsedAndSaysItCanNeitherMinimis
     EXPECT_NE(chosen.status.line().find("lets no program minimise or close them"), std::string::npos);
 }
 
-TEST_F(ToplevelList, ToplevelsAreFoundRetitledAndGoneAsTheCompositorTells) {
+TEST_F(StandInList, ToplevelsAreFoundRetitledAndGoneAsTheCompositorTells) {
     compositor_->say("add 1 vr.test.list First window");
     ChosenSource chosen = openWindowSource();
     ASSERT_TRUE(chosen.source) << chosen.status.detail;
@@ -494,6 +504,23 @@ TEST_F(ToplevelList, ToplevelsAreFoundRetitledAndGoneAsTheCompositorTells) {
     compositor_->say("close 2");
     EXPECT_TRUE(pumpUntil(source, [&] { return !listed(source, second); }));
     EXPECT_TRUE(listed(source, first));
+}
+
+TEST_F(StandInWlr, ACompositorThatMinimisesIsKnownAsOneOnceAMinimiseIsAnswered) {
+    compositor_->say("add 3 vr.test.wlr Minimisable window");
+    ChosenSource chosen = openWindowSource();
+    ASSERT_TRUE(chosen.source) << chosen.status.detail;
+    WindowSource& source = *chosen.source;
+    EXPECT_EQ(chosen.status.kind, SourceKind::wlroots);
+    EXPECT_EQ(chosen.status.minimise, Ability::unknown);
+    const WindowHandle window = waitForTitle(source, "Minimisable window");
+    ASSERT_NE(window, 0u);
+    source.minimise(window);
+    EXPECT_TRUE(compositor_->said("minimise 3"));
+    EXPECT_TRUE(pumpUntil(source, [&] { return source.toplevel(window)->minimised; }));
+    EXPECT_TRUE(pumpUntil(source, [&] { return source.status().minimise == Ability::yes; }));
+    source.close(window);
+    EXPECT_TRUE(compositor_->said("close 3"));
 }
 
 // ---- GNOME Shell and the program's extension -----------------------------------------------------------------
