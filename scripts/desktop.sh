@@ -8,7 +8,7 @@
 #     desktop's own that goes with it.
 #   desktop_up compositor=sway|kwin|weston|gnome [xwayland] [gnome-extension=DIR] || exit
 #     a headless Wayland compositor instead of Xvfb, with a D-Bus session bus of its own and a runtime folder
-#     of its own (0700); xwayland gives it an X server too (sway, kwin). Exports WAYLAND_DISPLAY, XDG_RUNTIME_DIR
+#     of its own (0700); xwayland gives it an X server too (sway, kwin, gnome). Exports WAYLAND_DISPLAY, XDG_RUNTIME_DIR
 #     (DISPLAY with xwayland), DBUS_SESSION_BUS_ADDRESS, DESKTOP_DIR, and XDG_DATA_HOME, XDG_CONFIG_HOME and
 #     XDG_CACHE_HOME in the desktop's folder (desktop entries, settings). sway refuses root, so it runs as
 #     nobody; KWin's packaged binary carries a file capability that a container refuses, so a plain copy of it
@@ -75,12 +75,12 @@ desktop_up() {
     echo "desktop: xwayland goes with compositor=sway, kwin or gnome" >&2
     return 2
   fi
-  DESKTOP_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-desktop.XXXXXX")
-  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET XAUTHORITY
   if [ -n "$extension" ] && [ "$compositor" != gnome ]; then
     echo "desktop: gnome-extension goes with compositor=gnome" >&2
     return 2
   fi
+  DESKTOP_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-desktop.XXXXXX")
+  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET XAUTHORITY
   [ -n "$compositor" ] && { _desktop_compositor "$compositor" "$xwayland" "$extension"; return; }
 
   local xvfb=${DESKTOP_XVFB:-Xvfb}  # another server only to prove the failure path
@@ -130,7 +130,8 @@ _desktop_has_name() {  # _desktop_has_name <bus address> <name>
     org.freedesktop.DBus.NameHasOwner "string:$2" | grep -q 'boolean true'
 }
 
-# _desktop_compositor <sway|kwin|weston> <xwayland>: the session bus, then the compositor on a socket of its own.
+# _desktop_compositor <sway|kwin|weston|gnome> <xwayland> <extension folder>: the session bus, then the compositor
+# on a socket of its own.
 _desktop_compositor() {
   local name=$1 xwayland=$2 extension=$3 socket=wayland-vigilamp
   export XDG_RUNTIME_DIR=$DESKTOP_DIR/runtime
