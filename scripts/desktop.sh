@@ -6,6 +6,14 @@
 #     needs wm), the accessibility bus (a11y); noreset keeps the server's state when its last client leaves (the
 #     keyboard's explicit lamps). Exports DISPLAY and DBUS_SESSION_BUS_ADDRESS, and DESKTOP_DIR, a folder of the
 #     desktop's own that goes with it.
+#   desktop_up compositor=sway|kwin|weston|gnome [xwayland] [gnome-extension=DIR] || exit
+#     a headless Wayland compositor instead of Xvfb, with a D-Bus session bus of its own and a runtime folder
+#     of its own (0700); xwayland gives it an X server too (sway, kwin, gnome). Exports WAYLAND_DISPLAY, XDG_RUNTIME_DIR
+#     (DISPLAY with xwayland), DBUS_SESSION_BUS_ADDRESS, DESKTOP_DIR, and XDG_DATA_HOME, XDG_CONFIG_HOME and
+#     XDG_CACHE_HOME in the desktop's folder (desktop entries, settings). sway refuses root, so it runs as
+#     nobody; KWin's packaged binary carries a file capability that a container refuses, so a plain copy of it
+#     runs; GNOME Shell needs logind, so a stand-in (python3-dbusmock's) answers on a system bus of its own,
+#     and gnome-extension=DIR is installed for the user (not enabled) before the shell starts.
 #   desktop_down   (safe to call twice, and from an EXIT trap)
 # Every wait is one bounded loop. A piece that does not come up is named with what it said, everything started
 # so far is ended, and desktop_up returns 1.
@@ -50,15 +58,30 @@ _desktop_has_tray() { xwininfo -root -tree | grep -q '"panel"'; }
 _desktop_has_a11y() { [ -n "$(dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null)" ]; }
 
 desktop_up() {
-  local wm= tray= a11y= noreset= size=1920x1200 arg
+  local wm= tray= a11y= noreset= size=1920x1200 compositor= xwayland= extension= arg
   for arg; do
     case $arg in
       wm) wm=1 ;; tray) tray=1 wm=1 ;; a11y) a11y=1 ;; noreset) noreset=-noreset ;; size=*) size=${arg#size=} ;;
+      compositor=sway|compositor=kwin|compositor=weston|compositor=gnome) compositor=${arg#compositor=} ;;
+      xwayland) xwayland=1 ;; gnome-extension=*) extension=${arg#gnome-extension=} ;;
       *) echo "desktop: unknown option $arg" >&2; return 2 ;;
     esac
   done
+  if [ -n "$compositor" ] && [ -n "$wm$tray$a11y$noreset" ]; then
+    echo "desktop: a compositor brings its own windows; wm, tray, a11y and noreset are for Xvfb" >&2
+    return 2
+  fi
+  if [ -n "$xwayland" ] && [ -z "$compositor" -o "$compositor" = weston ]; then
+    echo "desktop: xwayland goes with compositor=sway, kwin or gnome" >&2
+    return 2
+  fi
+  if [ -n "$extension" ] && [ "$compositor" != gnome ]; then
+    echo "desktop: gnome-extension goes with compositor=gnome" >&2
+    return 2
+  fi
   DESKTOP_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-desktop.XXXXXX")
-  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER
+  unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET XAUTHORITY
+  [ -n "$compositor" ] && { _desktop_compositor "$compositor" "$xwayland" "$extension"; return; }
 
   local xvfb=${DESKTOP_XVFB:-Xvfb}  # another server only to prove the failure path
   "$xvfb" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp $noreset 3>"$DESKTOP_DIR/display" \
@@ -88,6 +111,122 @@ desktop_up() {
   return 0
 }
 
+_desktop_has_socket() { [ -S "$XDG_RUNTIME_DIR/$1" ]; }
+_desktop_has_file() { [ -s "$1" ]; }
+_desktop_xwayland_of() {  # the command line of the Xwayland the process started, once it runs
+  local child
+  for child in $(pgrep -P "$1" -x Xwayland); do
+    tr '\0' ' ' <"/proc/$child/cmdline" && return 0
+  done
+  return 1
+}
+_desktop_has_xwayland() { _desktop_xwayland_of "$1" >/dev/null; }
+_desktop_gnome_ready() {
+  dbus-send --session --print-reply --dest=org.gnome.Shell /org/gnome/Shell \
+    org.gnome.Shell.Extensions.ListExtensions >/dev/null
+}
+_desktop_has_name() {  # _desktop_has_name <bus address> <name>
+  dbus-send --bus="$1" --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner "string:$2" | grep -q 'boolean true'
+}
+
+# _desktop_compositor <sway|kwin|weston|gnome> <xwayland> <extension folder>: the session bus, then the compositor
+# on a socket of its own.
+_desktop_compositor() {
+  local name=$1 xwayland=$2 extension=$3 socket=wayland-vigilamp
+  export XDG_RUNTIME_DIR=$DESKTOP_DIR/runtime
+  export XDG_DATA_HOME=$DESKTOP_DIR/data XDG_CACHE_HOME=$DESKTOP_DIR/cache XDG_CONFIG_HOME=$DESKTOP_DIR/config
+  mkdir -m 0700 "$XDG_RUNTIME_DIR"
+  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_CONFIG_HOME" "$DESKTOP_DIR/home"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$DESKTOP_DIR/bus" \
+    >"$DESKTOP_DIR/dbus.log" 2>&1 &
+  DESKTOP_PIDS+=($!)
+  _desktop_wait 10 $! _desktop_has_bus || { _desktop_failed dbus; return 1; }
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$DESKTOP_DIR/bus")
+
+  case $name in
+    sway)
+      # sway names its sockets itself: its first command writes them down once it runs.
+      chown nobody:nogroup "$XDG_RUNTIME_DIR"
+      chmod 0711 "$DESKTOP_DIR"
+      {
+        if [ -n "$xwayland" ]; then echo "xwayland force"; else echo "xwayland disable"; fi
+        # Its X server lets in only its own user: root, who runs the tests, is let in before the sockets are named.
+        local grant=
+        [ -n "$xwayland" ] && grant='xhost +si:localuser:root >/dev/null && '
+        echo "exec sh -c '$grant''echo \"\$WAYLAND_DISPLAY \$DISPLAY\" >\"\$XDG_RUNTIME_DIR/sockets.tmp\" && mv \"\$XDG_RUNTIME_DIR/sockets.tmp\" \"\$XDG_RUNTIME_DIR/sockets\"'"
+      } >"$DESKTOP_DIR/sway.conf"
+      chmod 0644 "$DESKTOP_DIR/sway.conf"
+      _desktop_start sway env HOME="$XDG_RUNTIME_DIR" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        sway -c "$DESKTOP_DIR/sway.conf"
+      _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_file "$XDG_RUNTIME_DIR/sockets" ||
+        { _desktop_failed sway; return 1; }
+      read -r socket DISPLAY <"$XDG_RUNTIME_DIR/sockets"
+      [ -n "$xwayland" ] && [ -z "${DISPLAY:-}" ] && { _desktop_failed sway; return 1; }
+      ;;
+    kwin)
+      # The packaged binary's file capability makes a container refuse to start it; a plain copy starts.
+      mkdir -p "$DESKTOP_DIR/bin"
+      cp /usr/bin/kwin_wayland "$DESKTOP_DIR/bin/kwin_wayland"
+      kbuildsycoca5 --noincremental >"$DESKTOP_DIR/kbuildsycoca5.log" 2>&1
+      # KWin starts the program it is given once it runs, with its sockets in the environment.
+      cat >"$DESKTOP_DIR/bin/sockets" <<'SCRIPT'
+#!/bin/sh
+echo "$WAYLAND_DISPLAY $DISPLAY" >"$XDG_RUNTIME_DIR/sockets.tmp" && mv "$XDG_RUNTIME_DIR/sockets.tmp" "$XDG_RUNTIME_DIR/sockets"
+SCRIPT
+      chmod +x "$DESKTOP_DIR/bin/sockets"
+      _desktop_start kwin env QT_QPA_PLATFORM=offscreen \
+        "$DESKTOP_DIR/bin/kwin_wayland" --virtual --no-lockscreen --socket "$socket" ${xwayland:+--xwayland} \
+        "$DESKTOP_DIR/bin/sockets"
+      _desktop_wait 30 "${DESKTOP_PIDS[-1]}" _desktop_has_file "$XDG_RUNTIME_DIR/sockets" ||
+        { _desktop_failed kwin; return 1; }
+      read -r socket DISPLAY <"$XDG_RUNTIME_DIR/sockets"
+      [ -n "$xwayland" ] && [ -z "${DISPLAY:-}" ] && { _desktop_failed kwin; return 1; }
+      ;;
+    gnome)
+      # logind's stand-in on a bus of its own, which the shell alone takes for the system bus.
+      dbus-daemon --session --nofork --nopidfile --address="unix:path=$DESKTOP_DIR/system_bus" \
+        --print-address=3 3>"$DESKTOP_DIR/system_bus.address" >"$DESKTOP_DIR/system-dbus.log" 2>&1 &
+      DESKTOP_PIDS+=($!)
+      _desktop_wait 10 $! _desktop_has_file "$DESKTOP_DIR/system_bus.address" || { _desktop_failed system-dbus; return 1; }
+      local system_bus
+      system_bus=$(head -n 1 "$DESKTOP_DIR/system_bus.address")
+      _desktop_start logind env DBUS_SYSTEM_BUS_ADDRESS="$system_bus" /usr/bin/python3 -m dbusmock --system \
+        --template logind
+      _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_name "$system_bus" org.freedesktop.login1 ||
+        { _desktop_failed logind; return 1; }
+      if [ -n "$extension" ]; then
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+        cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/"
+      fi
+      _desktop_start gnome-shell env HOME="$DESKTOP_DIR/home" DBUS_SYSTEM_BUS_ADDRESS="$system_bus" \
+        gnome-shell --headless --wayland ${xwayland:---no-x11} --virtual-monitor 1024x768 --wayland-display="$socket"
+      # The shell takes its name before it has made its objects: it is ready once its extensions answer.
+      _desktop_wait 60 "${DESKTOP_PIDS[-1]}" _desktop_gnome_ready || { _desktop_failed gnome-shell; return 1; }
+      if [ -n "$xwayland" ]; then
+        # The shell's own Xwayland names its display and its cookie on its command line.
+        _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_xwayland "${DESKTOP_PIDS[-1]}" ||
+          { _desktop_failed gnome-shell; return 1; }
+        local word next=
+        for word in $(_desktop_xwayland_of "${DESKTOP_PIDS[-1]}"); do
+          case $next in display) DISPLAY=$word ;; auth) export XAUTHORITY=$word ;; esac
+          next=
+          case $word in :*) [ -z "${DISPLAY:-}" ] && DISPLAY=$word ;; -auth) next=auth ;; esac
+        done
+        [ -n "${DISPLAY:-}" ] || { _desktop_failed gnome-shell; return 1; }
+      fi
+      ;;
+    weston)
+      _desktop_start weston weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --no-config
+      _desktop_wait 20 "${DESKTOP_PIDS[-1]}" _desktop_has_socket "$socket" || { _desktop_failed weston; return 1; }
+      ;;
+  esac
+  export WAYLAND_DISPLAY=$socket
+  [ -n "${DISPLAY:-}" ] && export DISPLAY || unset DISPLAY
+  return 0
+}
+
 desktop_down() {
   local pid i
   # The last started first: the tray and the window manager before the buses and the server they speak to.
@@ -97,6 +236,11 @@ desktop_down() {
     kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   DESKTOP_PIDS=()
+  # What pointed into the desktop's folder goes with it.
+  local name
+  for name in XDG_RUNTIME_DIR XDG_DATA_HOME XDG_CACHE_HOME XDG_CONFIG_HOME XAUTHORITY; do
+    [ -n "$DESKTOP_DIR" ] && [[ ${!name:-} == "$DESKTOP_DIR"/* ]] && unset "$name"
+  done
   [ -n "$DESKTOP_DIR" ] && rm -rf "$DESKTOP_DIR"
   DESKTOP_DIR=
   return 0
