@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "linux/adapters/case_fold.h"
 #include "linux/wayland/toplevel_table.h"
 
 namespace vr::wl {
@@ -19,7 +20,7 @@ bool CompositeWindows::own(WindowHandle window) {
     if (owner && owner->process != 0) return owner->process == own_.pid;
     // A process the source does not tell: the program's name for itself decides.
     const auto className = sourceOf(window).classOf(window);
-    return className && WindowRule{own_.appId, std::nullopt}.fitsClass(*className);
+    return className && RuleMatcher(WindowRule{own_.appId, std::nullopt}, lx::foldCase).fitsClass(std::string_view(*className));
 }
 
 bool CompositeWindows::sameWindow(WindowHandle x11Window, WindowHandle toplevel) {

@@ -50,31 +50,4 @@ std::vector<WindowHandle> ToplevelTable::listed() const {
     return windows;
 }
 
-namespace {
-
-bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-}  // namespace
-
-std::string cutToBytes(std::string text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    std::size_t end = maxBytes;
-    while (end > 0 && continuation(text[end])) --end;
-    text.resize(end);
-    return text;
-}
-
-std::string cutToUtf8Chars(std::string text, std::size_t maxChars) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (continuation(text[i])) continue;
-        if (chars == maxChars) {
-            text.resize(i);
-            break;
-        }
-        ++chars;
-    }
-    return text;
-}
-
 }  // namespace vr::wl

@@ -58,9 +58,4 @@ private:
     std::uint64_t order_ = 0;
 };
 
-// The text cut to at most maxBytes bytes, never inside a UTF-8 character.
-std::string cutToBytes(std::string text, std::size_t maxBytes);
-// The text cut to at most maxChars UTF-8 characters.
-std::string cutToUtf8Chars(std::string text, std::size_t maxChars);
-
 }  // namespace vr::wl

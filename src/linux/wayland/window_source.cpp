@@ -1,40 +1,45 @@
 #include "linux/wayland/window_source.h"
 
+#include "linux/adapters/case_fold.h"
+#include "match/text.h"
+
 namespace vr::wl {
 
 namespace {
 
-bool fitsToplevel(const Toplevel& toplevel, const WindowRule& rule) {
-    if (!rule.className.empty() && !rule.fitsClass(toplevel.appId) &&
-        (toplevel.className.empty() || !rule.fitsClass(toplevel.className)))
+bool fitsToplevel(const Toplevel& toplevel, const RuleMatcher& rule) {
+    if (rule.checksClass() && !rule.fitsClass(std::string_view(toplevel.appId)) &&
+        (toplevel.className.empty() || !rule.fitsClass(std::string_view(toplevel.className))))
         return false;
-    return rule.fitsTitle(cutToUtf8Chars(toplevel.title, WindowSource::kRuleTitleChars));
+    return !rule.checksTitle() || rule.fitsTitle(std::string_view(cutToChars(toplevel.title, Windows::kRuleTitleChars)));
 }
 
 }  // namespace
 
 WindowHandle WindowSource::find(const WindowRule& rule) {
+    if (rule.empty()) return 0;
+    const RuleMatcher matcher(rule, lx::foldCase);
     for (const WindowHandle window : table_.listed())
-        if (fitsToplevel(*table_.get(window), rule)) return window;
+        if (fitsToplevel(*table_.get(window), matcher)) return window;
     return 0;
 }
 
 bool WindowSource::fits(WindowHandle window, const WindowRule& rule) {
     const Toplevel* toplevel = table_.get(window);
-    return toplevel && fitsToplevel(*toplevel, rule);
+    return toplevel && fitsToplevel(*toplevel, RuleMatcher(rule, lx::foldCase));
 }
 
 std::vector<TopLevelWindow> WindowSource::topLevelWindows() {
     std::vector<TopLevelWindow> windows;
     for (const WindowHandle window : table_.listed())
-        windows.push_back({window, cutToBytes(table_.get(window)->title, kTitleChars)});
+        windows.push_back({window, cutToChars(table_.get(window)->title, kTitleChars)});
     return windows;
 }
 
 std::optional<std::string> WindowSource::classOf(WindowHandle window) {
     const Toplevel* toplevel = table_.get(window);
     if (!toplevel) return std::nullopt;
-    return cutToUtf8Chars(toplevel->appId.empty() ? toplevel->className : toplevel->appId, kClassChars);
+    return cutToChars(toplevel->appId.empty() ? toplevel->className : toplevel->appId, kClassChars);
 }
 
 std::optional<WindowOwner> WindowSource::ownerOf(WindowHandle window) {
@@ -46,7 +51,7 @@ std::optional<WindowOwner> WindowSource::ownerOf(WindowHandle window) {
 std::optional<std::string> WindowSource::titleOf(WindowHandle window) {
     const Toplevel* toplevel = table_.get(window);
     if (!toplevel) return std::nullopt;
-    return cutToUtf8Chars(toplevel->title, kRuleTitleChars);
+    return cutToChars(toplevel->title, kRuleTitleChars);
 }
 
 std::optional<Toplevel> WindowSource::toplevel(WindowHandle window) const {

@@ -45,9 +45,6 @@ public:
     std::optional<std::string> attentionUnavailable() override;
     void listen(bool changes, bool attention) override;
 
-    // The longest title a rule looks at, as for X11 windows.
-    static constexpr std::size_t kRuleTitleChars = 512;
-
 protected:
     // Puts the toplevel's description in the table and tells the callbacks what changed.
     void commit(WindowHandle window, const Toplevel& now);
