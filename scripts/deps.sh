@@ -14,6 +14,9 @@ pkgs=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zli
       nsis zip unzip p7zip-full file
       qt6-base-dev qt6-qpa-plugins libx11-dev libx11-xcb-dev desktop-file-utils libgstreamer1.0-dev gstreamer1.0-tools openbox trayer dbus-x11
       at-spi2-core python3-pyatspi python3-xlib libsystemd-dev python3-dbusmock)
+# The Wayland desktops the window sources are tested against, without what a desktop session would bring along.
+lean=(sway weston kwin-wayland libkf5service-bin xwayland libwayland-dev libwayland-bin wayland-protocols
+      plasma-wayland-protocols gnome-shell)
 extra=wine32:i386
 deps=${DEPS_DIR:-$here/build/deps}
 extra_refused=$deps/wine32-unavailable  # written when the extra could not be had; delete it to try again
@@ -31,16 +34,22 @@ update() {
   apt update -qq 2>&1 | grep -v '^W: ' || true
 }
 
-missing=()
-for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
-if ((${#missing[@]})); then
+# install <apt options...> -- <packages...>: those not installed yet, with one more try on fresh indexes.
+install() {
+  local options=() missing=() p
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  for p; do installed "$p" || missing+=("$p"); done
+  ((${#missing[@]})) || return 0
   echo "deps: installing ${missing[*]}"
   update
-  if ! apt install -y -qq "${missing[@]}" >/dev/null; then
-    updated=; sleep 10; update  # one more try, with fresh indexes
-    apt install -y -qq "${missing[@]}" >/dev/null
+  if ! apt install -y -qq "${options[@]}" "${missing[@]}" >/dev/null; then
+    updated=; sleep 10; update
+    apt install -y -qq "${options[@]}" "${missing[@]}" >/dev/null
   fi
-fi
+}
+install -- "${pkgs[@]}"
+install --no-install-recommends -- "${lean[@]}"
 
 if ! installed "$extra" && [ ! -e "$extra_refused" ]; then
   mkdir -p "$deps"
