@@ -7,21 +7,40 @@ cd "$(dirname "$0")"
 bold=DejaVu-Sans-Bold
 plain=DejaVu-Sans
 
-# Icon: a lit amber lamp with a dark rim and a highlight, on a transparent ground.
-convert -size 16x16 xc:none \
-  -fill '#ffb020' -stroke '#5a3a08' -strokewidth 1 -draw 'circle 7.5,7.5 7.5,1' \
-  -stroke none -fill '#fff4c0' -draw 'circle 5.5,5.5 5.5,4' \
-  PNG32:icon16.png
-convert icon16.png -define icon:format=bmp vigilamp.ico
-rm -f icon16.png
-# The same lamp drawn large for the Linux desktop's menus and launchers: 48 x 48 and 256 x 256 PNG.
-for size in 48 256; do
-  k=$((size / 16))
+# The icon, in two pictures drawn at every size it is shown at: the usual amber lamp with a dark rim and a
+# highlight, and the lit one the tray icon flashes with the keyboard's lamps, brighter and glowing past its rim.
+# lamp <size> <usual|lit> <out.png>: the 16 x 16 drawing scaled by whole pixels.
+lamp() {
+  local size=$1 k
+  k=$(awk "BEGIN { print $1 / 16 }")
   at() { awk "BEGIN { print $1 * $k + ($k - 1) / 2 }"; }  # a coordinate of the 16 x 16 drawing at this size
-  convert -size ${size}x${size} xc:none \
-    -fill '#ffb020' -stroke '#5a3a08' -strokewidth $k -draw "circle $(at 7.5),$(at 7.5) $(at 7.5),$(at 1)" \
-    -stroke none -fill '#fff4c0' -draw "circle $(at 5.5),$(at 5.5) $(at 5.5),$(at 4)" \
-    -strip PNG32:linux/vigilamp-$size.png
+  local rim=$(awk "BEGIN { w = $k; print (w < 1 ? 1 : w) }")
+  if [ "$2" = lit ]; then
+    convert -size ${size}x${size} xc:none \
+      \( -size ${size}x${size} xc:none -fill 'rgba(255,214,40,0.75)' -draw "circle $(at 7.5),$(at 7.5) $(at 7.5),$(at 0)" \
+         -blur 0x$(awk "BEGIN { print $k * 0.8 }") \) -composite \
+      -fill '#fff27a' -stroke '#9a6a10' -strokewidth $rim -draw "circle $(at 7.5),$(at 7.5) $(at 7.5),$(at 2)" \
+      -stroke none -fill '#ffffff' -draw "circle $(at 6),$(at 6) $(at 6),$(at 4.5)" \
+      -strip PNG32:"$3"
+  else
+    convert -size ${size}x${size} xc:none \
+      -fill '#ffb020' -stroke '#5a3a08' -strokewidth $rim -draw "circle $(at 7.5),$(at 7.5) $(at 7.5),$(at 1)" \
+      -stroke none -fill '#fff4c0' -draw "circle $(at 5.5),$(at 5.5) $(at 5.5),$(at 4)" \
+      -strip PNG32:"$3"
+  fi
+}
+# Windows: one .ico per picture with the sizes the tray and the window ask for at 100 to 300 percent.
+for picture in usual lit; do
+  name=vigilamp; [ $picture = lit ] && name=vigilamp-lit
+  sizes=()
+  for size in 16 20 24 32 40 48; do lamp $size $picture icon$size.png; sizes+=(icon$size.png); done
+  convert "${sizes[@]}" -define icon:format=bmp $name.ico
+  rm -f "${sizes[@]}"
+done
+# Linux: PNGs for the tray, the menus and the launchers.
+for size in 16 22 24 32 48 64 256; do
+  lamp $size usual linux/vigilamp-$size.png
+  lamp $size lit linux/vigilamp-lit-$size.png
 done
 
 # The emblem: an amber lamp with three rays on each side, drawn at 64 x 64 on transparency.

@@ -20,8 +20,6 @@ struct Error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-using IconHandle = std::uintptr_t;    // an opaque icon picture; 0 is "no picture"
-using MenuHandle = std::uintptr_t;    // an opaque pop-up menu; 0 is "no menu"
 
 // A top-level window as an enumeration finds it.
 struct TopLevelWindow {
@@ -124,14 +122,18 @@ public:
     virtual void listen(bool changes, bool attention) = 0;
 };
 
-// Opening a document or starting a program the way the shell does (its verb, its file associations).
-class Shell {
+// Opening what the user chose the way the desktop does: its programs, its file associations, its browser. Fire
+// and forget: nothing is reported.
+class Launcher {
 public:
-    enum class Show { minimized, maximized };
-    virtual ~Shell() = default;
-    // Fire and forget: the result is not reported. owner 0 opens with no owner window.
-    virtual void open(WindowHandle owner, const std::string& verb, const std::string& file,
-                      const std::string& parameters, const std::string& folder, Show show) = 0;
+    virtual ~Launcher() = default;
+    // The alert's program as the user gave it: a program starts (minimised where the system can), anything else
+    // opens with the program the desktop associates with it.
+    virtual void program(const std::string& path) = 0;
+    // A document, maximised, with its own folder as the working folder.
+    virtual void document(const std::string& path) = 0;
+    // A web address, maximised.
+    virtual void address(const std::string& url) = 0;
 };
 
 // The sound player: it plays on threads of its own and reports nothing back. Each failure the platform
@@ -186,58 +188,32 @@ public:
     virtual std::optional<std::string> cannotHold(const std::string& /*value*/) { return std::nullopt; }
     // While on, reads come from one reading of the file (the settings load reads every key in a row).
     virtual void keepRead(bool /*on*/) {}
+    // Whether the file exists: it does not until the first write.
+    virtual bool exists() = 0;
 };
 
-// The start-up registration: a named value in a Run key, the per-machine one or the user's own. The key is
-// opened for writing by every call and closed again.
-class RunKey {
+// Starting with the user's session: this copy of the program registered, or not, the way the platform keeps
+// such a list (a Run key, an autostart entry).
+class Autostart {
 public:
-    enum class Scope { machine, user };
-    enum class Result { done, notOpened, failed };
-    virtual ~RunKey() = default;
-    // Writes the value as a string: notOpened when the key cannot be opened, failed when the write is refused.
-    virtual Result setValue(Scope scope, const std::string& name, const std::string& data) = 0;
-    // Deletes the value: notOpened when the key cannot be opened, otherwise done, whether or not it existed.
-    virtual Result deleteValue(Scope scope, const std::string& name) = 0;
+    virtual ~Autostart() = default;
+    // Registers this copy, or removes it. Returns why nothing could be changed (this user may not change it
+    // here), or nothing when it is done; a write that is refused after all throws Error.
+    virtual std::optional<std::string> set(bool on) = 0;
 };
 
-// What the shell keeps of a notification-area icon. The shell's tip field holds 64 characters with the terminator.
-struct TrayRecord {
-    WindowHandle window = 0;  // hears the icon's mouse messages
-    unsigned id = 0;
-    bool hasCallback = false;  // which of the fields below the shell is to take
-    bool hasIcon = false;
-    bool hasTip = false;
-    IconHandle icon = 0;
-    std::string tip;
-    bool operator==(const TrayRecord&) const = default;
-};
+// The program's icon in the notification area. The front end gives it the tray menu and shows the main window
+// on a double click; the core says what it shows. A tray that does not take the icon yet (the desktop still
+// starting) is tried again by the front end until it does.
+enum class TrayPicture { usual, lit };
 
-// The notification area. Each call returns whether the shell took it; an icon is known by its window and id.
-class TrayShell {
+class TrayIcon {
 public:
-    virtual ~TrayShell() = default;
-    virtual bool add(const TrayRecord& record) = 0;     // fails when the icon already exists or no shell runs
-    virtual bool modify(const TrayRecord& record) = 0;  // fails when the icon does not exist
-    virtual bool remove(const TrayRecord& record) = 0;
-};
-
-struct ScreenPoint {
-    int x = 0, y = 0;
-    bool operator==(const ScreenPoint&) const = default;
-};
-
-// The tray icon's own hidden window, which hears the icon's messages, and the platform around it.
-class TrayWindow {
-public:
-    virtual ~TrayWindow() = default;
-    virtual WindowHandle handle() = 0;
-    virtual void postTipMessage() = 0;            // comes back as the icon's tip message once the loop runs
-    virtual void retryTimer(bool on) = 0;         // while on, ticks come back to the icon now and then
-    virtual void showApplication(bool show) = 0;  // the application's taskbar window, and so its taskbar button
-    virtual ScreenPoint cursor() = 0;
-    // Pops the menu up with its top-left corner at the point, and runs the command chosen from it.
-    virtual void popUp(MenuHandle menu, ScreenPoint at) = 0;
+    virtual ~TrayIcon() = default;
+    virtual void show(TrayPicture picture, const std::string& tip) = 0;  // adds the icon, or changes it
+    virtual void remove() = 0;
+    // A message from the icon that goes away by itself (a balloon, a desktop notification).
+    virtual void notify(const std::string& text) = 0;
 };
 
 }  // namespace vr

@@ -83,14 +83,21 @@ MainForm::MainForm(const FormPorts& ports)
       lights_(ports.lights),
       windows_(ports.windows),
       events_(ports.events),
-      shell_(ports.shell),
+      launcher_(ports.launcher),
       player_(ports.player),
       dialogs_(ports.dialogs),
-      runKey_(ports.runKey),
+      autostart_(ports.autostart),
+      tray_(ports.tray),
       executable_(ports.executable),
       manualName_(ports.manualName) {}
 
 void MainForm::create() {
+    // The first start of all (no settings file yet): the icon says where the program went.
+    const bool firstStart = !settings.exists();
+    dispatch([&] {
+        tray_.show(TrayPicture::usual, kTitle);
+        if (firstStart) tray_.notify(kFirstRunNote);
+    });
     dispatch([&] {
         // The design-time state: lights unlit green, lit lime; the status timer waits for the window to show.
         for (auto [light, key] : kStatusLights) {
@@ -118,6 +125,11 @@ void MainForm::endFromOutside() {
     quietly([&] { store(Key::DisableStat); });
     quietly([&] { events_.listen(false, false); });
     listeningForChanges_ = listeningForAttention_ = false;
+    terminate();
+}
+
+void MainForm::terminate() {
+    tray_.remove();
     view_.terminate();
 }
 
@@ -199,8 +211,9 @@ void MainForm::FormCreate() {
     // A registration that cannot be written is shown, and start-up still gives the timers their values.
     dispatch([&] { applyRegistration(false); });
     selectPage("Status");
-    for (const SettingKey& key : kSettings)
-        if (key.timer != TimerId::none) timerOf(key.timer).setInterval(intervalOf(key));
+    watch.tmrDelay.setInterval(delayInterval());
+    watch.tmrSearch.setInterval(scanInterval());
+    watch.tmrFlash.setInterval(flashInterval());
     showAttentionState();
     // Start-up ends with the Execute command when the user asked to watch from the start.
     if (model.checked(Ctl::cbxWatchAtStart)) btnExecuteClick();
@@ -214,7 +227,7 @@ void MainForm::FormClose() {
     watch.stopAlert();
     closePlayer();
     storeDisableStat();
-    view_.terminate();
+    terminate();
 }
 
 void MainForm::exitAsked() {
@@ -225,7 +238,7 @@ void MainForm::exitAsked() {
     if (yes) {
         // A scan may have raised the alert again while the box was open.
         watch.stopAlert();
-        view_.terminate();
+        terminate();
     } else if (watch.watching()) {
         model.setText(Ctl::lblStatus, kStatusActive);
     }

@@ -27,9 +27,10 @@ struct FormPorts {
     LockLights& lights;
     Dialogs& dialogs;
     ProfileFile& profile;
-    RunKey& runKey;
-    Shell& shell;
+    Autostart& autostart;
+    Launcher& launcher;
     MediaPlayer& player;
+    TrayIcon& tray;
     std::string executable;  // the program's own full path, as the platform gives it
     std::string manualName = "manual.mht";  // the user manual's file name, beside the executable
 };
@@ -99,8 +100,8 @@ public:
     void setButtonClick(Ctl button);
     void cbxStartClick();
     void loadSettings();
-    // Registers or unregisters from the "Start with Windows" box. A key that cannot be opened is an error
-    // only when the user asked for the change; at start-up it stays silent.
+    // Registers or unregisters from the "Start with Windows" box. A registration this user may not change is
+    // an error only when the user asked for the change; at start-up it stays silent.
     void applyRegistration(bool userAsked);
 
     // The Actions page (main_form_actions.cpp).
@@ -128,6 +129,11 @@ public:
     void manualAsked();
     void lblURLClick();
 
+    // The three intervals as their spin edits hold them now, as the timers take them (milliseconds).
+    unsigned delayInterval() const { return intervalOf(setting(Key::DelayValue)); }
+    unsigned scanInterval() const { return intervalOf(setting(Key::ScanInterval)); }
+    unsigned flashInterval() const { return intervalOf(setting(Key::LightingInterval)); }
+
     Model& model;
     WatchCycle watch;
     Timer tmrStatus;  // mirrors the lock states on the status lights, while the window shows them
@@ -150,6 +156,8 @@ private:
     // Whether the attention option can work here: shown on the Match page at start-up.
     void showAttentionState();
     void storeDisableStat();
+    // The end of the program: the icon leaves the tray at once, and the message loop ends.
+    void terminate();
     // Window events are listened for only while they can raise the alert: new and renamed windows while the watch
     // scans, attention while it scans with its box ticked.
     void updateListening();
@@ -175,10 +183,11 @@ private:
     LockLights& lights_;
     Windows& windows_;
     WindowEvents& events_;
-    Shell& shell_;
+    Launcher& launcher_;
     MediaPlayer& player_;
     Dialogs& dialogs_;
-    RunKey& runKey_;
+    Autostart& autostart_;
+    TrayIcon& tray_;
     std::string executable_;
     std::string manualName_;
     bool loading_ = false;  // the settings load is setting the controls, not the user

@@ -32,8 +32,7 @@ std::string defaultSoundFor(const std::string& executable) { return folderOf(exe
 // ---- The alert
 
 void MainForm::run(WindowHandle asked) {
-    if (model.checked(Ctl::cbxEnable))
-        shell_.open(0, "open", model.text(Ctl::txtFile), "", "", Shell::Show::minimized);
+    if (model.checked(Ctl::cbxEnable)) launcher_.program(model.text(Ctl::txtFile));
     // A player that refuses the file raises its error here, and the window is then left as it is.
     if (model.checked(Ctl::cbxAudEnable)) player_.setUrl(model.text(Ctl::txtAudFile));
     // The window that asked for attention, or the one the rule finds now: the window the scan found may have

@@ -5,14 +5,11 @@
 namespace vr {
 
 void MainForm::manualAsked() {
-    // The manual by its full path, with its folder as the working directory, so that it opens whatever the
-    // current directory is; a missing manual is left to the shell.
-    const std::string folder = folderOf(executable_);
-    shell_.open(view_.window(), "open", folder + manualName_, "", folder, Shell::Show::maximized);
+    // The manual by its full path, so that it opens whatever the current folder is; a missing manual is left to
+    // the desktop.
+    launcher_.document(folderOf(executable_) + manualName_);
 }
 
-void MainForm::lblURLClick() {
-    shell_.open(view_.window(), "open", model.text(Ctl::lblURL) + "/", "", "", Shell::Show::maximized);
-}
+void MainForm::lblURLClick() { launcher_.address(model.text(Ctl::lblURL) + "/"); }
 
 }  // namespace vr

@@ -6,7 +6,6 @@
 
 #include "form/main_form.h"
 #include "settings/intervals.h"
-#include "settings/startup_registration.h"
 
 namespace vr {
 
@@ -87,8 +86,7 @@ void MainForm::cbxStartClick() {
 }
 
 void MainForm::applyRegistration(bool userAsked) {
-    if (!setRunValue(runKey_, kRunValueName, executable_, model.checked(Ctl::cbxStart)) && userAsked)
-        throw Error(kRunKeyNeedsAdmin);
+    if (const auto refused = autostart_.set(model.checked(Ctl::cbxStart)); refused && userAsked) throw Error(*refused);
 }
 
 void MainForm::storeDisableStat() {

@@ -1,5 +1,8 @@
 #include "model/layout.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace vr {
 
 namespace {
@@ -106,7 +109,7 @@ constexpr ControlRow kAdvanced[] = {
     {K::Button, Ctl::btnSet, Ctl::gpbUnsupported, "Set", 332, 186, 75, 25, F::Plain, Disabled},
     {K::Check, Ctl::cbxEnableAdvanced, Ctl::gpbUnsupported, "Enable", 6, 46, 97, 17, F::Plain, None},
     {K::Label, Ctl::lblHandlename, Ctl::gpbUnsupported, "Selected Handle:", 332, 168, 94, 15, F::Plain, None},
-    {K::Label, Ctl::lblClassname, Ctl::gpbUnsupported, "IMWindowClass", 430, 168, 183, 15, F::Plain, MinWidth},
+    {K::Label, Ctl::lblClassname, Ctl::gpbUnsupported, kDefaultClass, 430, 168, 183, 15, F::Plain, MinWidth},
 };
 
 constexpr ControlRow kMatch[] = {
@@ -116,7 +119,7 @@ constexpr ControlRow kMatch[] = {
      "A window matches when it has the class in use and, with the pattern on, a title that fits it.", 4, 16, 283,
      30, F::Note, Wrap},
     {K::Label, Ctl::lblRuleClass, Ctl::gpbRule, "Class in use:", 4, 50, 74, 15, F::Plain, None},
-    {K::Label, Ctl::lblMatchClass, Ctl::gpbRule, "IMWindowClass", 82, 50, 205, 15, F::Plain, MinWidth},
+    {K::Label, Ctl::lblMatchClass, Ctl::gpbRule, kDefaultClass, 82, 50, 205, 15, F::Plain, MinWidth},
     {K::Check, Ctl::cbxTitleEnable, Ctl::gpbRule, "Title pattern", 4, 68, 97, 17, F::Plain, None},
     {K::Edit, Ctl::txtTitle, Ctl::gpbRule, "", 4, 88, 291, 23, F::Plain, Disabled},
     {K::Label, Ctl::lblPatternHelp, Ctl::gpbRule, "* any characters, ? one character, any letter case.", 4, 118,
@@ -145,29 +148,59 @@ constexpr PageTable kPages[] = {
     {Page::Actions, kActions}, {Page::Advanced, kAdvanced}, {Page::Match, kMatch},
 };
 
-constexpr MenuRow kMenuBar[] = {
-    {0, "Vigilamp", Cmd{}},
-    {1, "Vigilamp", Cmd::ShowStatusPage},
-    {1, "Timers", Cmd::ShowTimersPage},
-    {1, "Lighting", Cmd::ShowLightingPage},
-    {1, "Actions", Cmd::ShowActionsPage},
-    {1, "Advanced", Cmd::ShowAdvancedPage},
-    {1, "Match", Cmd::ShowMatchPage},
-    {1, nullptr, Cmd{}},
-    {1, "Hide", Cmd::Hide},
-    {1, "Exit", Cmd::Exit},
-    {0, "Status", Cmd{}},
-    {1, "Execute", Cmd::Execute},
-    {1, "Disable", Cmd::Disable},
-    {1, "Reset", Cmd::Reset},
-    {0, "Help", Cmd{}},
-    {1, "Vigilamp Documentation", Cmd::OpenManual},
-    {1, "About", Cmd::About},
-};
 
 }  // namespace
 
 std::span<const PageTable> pageTables() { return kPages; }
-std::span<const MenuRow> menuBarTable() { return kMenuBar; }
+
+namespace {
+
+// Captions that speak of Windows where the Linux program does something else.
+struct PlatformCaption {
+    Ctl control;
+    Platform platform;
+    const char* text;
+};
+constexpr PlatformCaption kPlatformCaptions[] = {
+    {Ctl::cbxStart, Platform::linuxDesktop, "Start at login"},
+    {Ctl::lblSupport, Platform::linuxDesktop,
+     "Vigilamp Rizu will play files supported by your installed GStreamer plug-ins."},
+    {Ctl::lblAttentionNote, Platform::linuxDesktop,
+     "Alert at once when a window that fits the rule asks for attention (urgent)."},
+};
+
+// In the order of Font: Plain, Title, Note, Status, Url, Warning, Support.
+constexpr FontSpec kFonts[] = {
+    {"Arial", 9},
+    {"Arial", 12, true},
+    {"Arial", 9, false, true},
+    {"Arial", 9, false, true, true},
+    {"Arial", 9, false, false, true, true, 0xFF0000},  // a link: blue
+    {"Arial", 9, false, false, true, true, 0x0000FF},  // a warning: red
+    {"Arial", 8},
+};
+static_assert(std::size(kFonts) == static_cast<std::size_t>(Font::Support) + 1);
+
+}  // namespace
+
+const char* captionOf(const ControlRow& row, Platform platform) {
+    for (const PlatformCaption& c : kPlatformCaptions)
+        if (c.control == row.id && c.platform == platform) return c.text;
+    return row.text;
+}
+
+const FontSpec& fontSpec(Font role) { return kFonts[static_cast<int>(role)]; }
+
+Box fittedLabel(const ControlRow& row, Box now, int textWidth, int textHeight, double scale) {
+    if (row.flags & Wrap) return now;
+    int width = textWidth;
+    if (row.flags & MinWidth) width = std::max(width, static_cast<int>(row.w * scale + 0.5));
+    const int left = row.flags & RightAlign ? now.x + now.w - width : now.x;
+    return {left, now.y, width, textHeight};
+}
+
+Box centred(Box area, int width, int height) {
+    return {area.x + (area.w - width) / 2, area.y + (area.h - height) / 2, width, height};
+}
 
 }  // namespace vr

@@ -6,12 +6,40 @@
 
 namespace vr {
 
-Model::Model() {
+Model::Model(Platform platform) {
     for (const PageTable& table : pageTables())
         for (const ControlRow& row : table.rows) {
-            controls_[row.id] = {(row.flags & Checked) != 0, (row.flags & Disabled) == 0, row.text, {}, -1};
+            controls_[row.id] = {(row.flags & Checked) != 0, (row.flags & Disabled) == 0, captionOf(row, platform),
+                                 {}, -1};
             if (row.kind == Kind::Led) leds_[row.id];
         }
+}
+
+Ctl Model::firstFocusable(Page page) const {
+    for (const PageTable& table : pageTables()) {
+        if (table.page != page) continue;
+        // Group boxes come before their controls in the table: the tab order is the table's, depth first.
+        const auto focusable = [&](const ControlRow& row) {
+            switch (row.kind) {
+            case Kind::Button: case Kind::Check: case Kind::Edit: case Kind::Spin: case Kind::List: return true;
+            case Kind::Radio: return (row.flags & TabStop) != 0 || checked(row.id);
+            default: return false;
+            }
+        };
+        const auto walk = [&](auto&& self, Ctl parent) -> Ctl {
+            for (const ControlRow& row : table.rows) {
+                if (row.parent != parent) continue;
+                if (row.kind == Kind::Group) {
+                    if (const Ctl inside = self(self, row.id); inside != Ctl::none) return inside;
+                } else if (focusable(row) && enabled(row.id)) {
+                    return row.id;
+                }
+            }
+            return Ctl::none;
+        };
+        return walk(walk, Ctl::none);
+    }
+    return Ctl::none;
 }
 
 void Model::attach(View& view) { view_ = &view; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/ids.h"
+#include "model/layout.h"
 #include "model/led.h"
 #include "model/view.h"
 
@@ -14,7 +15,8 @@ namespace vr {
 
 class Model {
 public:
-    Model();  // the design-time state of the layout tables
+    // The design-time state of the layout tables, with the captions that platform shows.
+    explicit Model(Platform platform = Platform::windows);
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
@@ -27,6 +29,9 @@ public:
     Page page() const { return page_; }
     const std::vector<ListItem>& items(Ctl list) const { return at(list).items; }
     int selected(Ctl list) const { return at(list).selected; }  // -1: none
+    // Where the keyboard's focus goes when a page shows: its first control in tab order that takes the focus
+    // (a button, a box, an edit or a list, enabled); none when it has no such control.
+    Ctl firstFocusable(Page page) const;
     Led& led(Ctl light);
 
     // Changes made by the program: each is shown when it changes something.

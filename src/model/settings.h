@@ -8,6 +8,7 @@
 #include <span>
 
 #include "model/ids.h"
+#include "model/texts.h"
 
 namespace vr {
 
@@ -61,7 +62,7 @@ inline constexpr SettingKey kSettings[] = {
     {Key::AudioEnable, "Actions", "AudioEnable", ValueType::Boolean, "0", Ctl::cbxAudEnable},
     {Key::AudFile, "Actions", "AudFile", ValueType::String, "", Ctl::txtAudFile},
     // A missing class name means the default watched class, not "watch for a class without a name".
-    {Key::Handlename, "Advanced", "Handlename", ValueType::String, "IMWindowClass", Ctl::lblClassname,
+    {Key::Handlename, "Advanced", "Handlename", ValueType::String, kDefaultClass, Ctl::lblClassname,
      Ctl::btnSet},
     // The match rules: a file without them watches by class alone, as it always did.
     {Key::Title, "Match", "Title", ValueType::String, "", Ctl::txtTitle, Ctl::btnTitleSet},

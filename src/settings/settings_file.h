@@ -21,6 +21,7 @@ public:
 
     // While on, the reads come from one reading of the file: the load reads every key in a row.
     void keepRead(bool on) { file_.keepRead(on); }
+    bool exists() { return file_.exists(); }
 
     // Missing and malformed values give the key's default; a read never fails.
     bool boolean(const SettingKey& key);

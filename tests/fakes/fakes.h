@@ -234,20 +234,59 @@ public:
     bool attentionHeard() const { return !listening.empty() && listening.back().attention; }
 };
 
-class Shell : public vr::Shell {
+// What the program asked the desktop to open, in order: "program", "document" or "address", and what.
+class Launcher : public vr::Launcher {
 public:
     struct Call {
-        WindowHandle owner;
-        std::string verb, file, parameters, folder;
-        Show show;
+        std::string kind, target;
+        bool operator==(const Call&) const = default;
     };
     std::vector<Call> calls;
-    Journal* journal = nullptr;  // "open:<file>"
-    void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
-              const std::string& folder, Show show) override {
-        calls.push_back({owner, verb, file, parameters, folder, show});
-        note(journal, "open:" + file);
+    Journal* journal = nullptr;  // "open:<target>"
+    void program(const std::string& path) override { log("program", path); }
+    void document(const std::string& path) override { log("document", path); }
+    void address(const std::string& url) override { log("address", url); }
+
+private:
+    void log(const char* kind, const std::string& target) {
+        calls.push_back({kind, target});
+        note(journal, "open:" + target);
     }
+};
+
+// The session's start-up list: whether this copy is on it, every change asked for, and knobs for a user who
+// may not change it and for a write the platform refuses.
+class Autostart : public vr::Autostart {
+public:
+    bool registered = false;
+    std::vector<bool> asked;             // every set, in order
+    std::optional<std::string> refusal;  // when set, nothing can be changed, and this says why
+    bool failWrite = false;              // a write is refused after all: Error
+    std::optional<std::string> set(bool on) override {
+        asked.push_back(on);
+        if (refusal) return refusal;
+        if (failWrite) throw Error("Failed to set data for 'Vigilamp Rizu'");
+        registered = on;
+        return std::nullopt;
+    }
+};
+
+// The tray icon as the user sees it: its picture and tip, every notification, and whether it is there at all.
+class TrayIcon : public vr::TrayIcon {
+public:
+    bool shown = false;
+    TrayPicture picture = TrayPicture::usual;
+    std::string tip;
+    std::vector<TrayPicture> pictures;  // every picture shown, in order
+    std::vector<std::string> notes;
+    void show(TrayPicture p, const std::string& t) override {
+        shown = true;
+        picture = p;
+        tip = t;
+        pictures.push_back(p);
+    }
+    void remove() override { shown = false; }
+    void notify(const std::string& text) override { notes.push_back(text); }
 };
 
 class Dialogs : public vr::Dialogs {
@@ -331,6 +370,7 @@ public:
     int readings = 0;            // how often the file itself was read
     bool kept = false;           // reads come from one reading (keepRead)
 
+    bool exists() override { return !contents.empty(); }
     std::optional<std::string> cannotHold(const std::string& value) override {
         if (value.find_first_of(lacking) == std::string::npos || lacking.empty()) return std::nullopt;
         return "holds a character the system's code page lacks";
@@ -374,43 +414,6 @@ private:
         return s;
     }
     std::map<std::string, std::string> contents;
-};
-
-// The per-machine Run key and the user's own.
-class RunKey : public vr::RunKey {
-public:
-    struct Key {
-        bool canOpen = true;  // false: the user lacks the rights to open the key for writing
-        std::map<std::string, std::string> values;
-    };
-    Key machine, user;
-    bool failWrite = false;  // a key that opens refuses the write
-    struct Call {
-        std::string op;  // "set" or "delete"; only calls that opened the key are logged
-        Scope scope;
-        std::string name, data;
-        bool operator==(const Call&) const = default;
-    };
-    std::vector<Call> calls;
-    int attempts = 0;  // every call, opened or not
-
-    Key& key(Scope scope) { return scope == Scope::machine ? machine : user; }
-
-    Result setValue(Scope scope, const std::string& name, const std::string& data) override {
-        ++attempts;
-        if (!key(scope).canOpen) return Result::notOpened;
-        calls.push_back({"set", scope, name, data});
-        if (failWrite) return Result::failed;
-        key(scope).values[name] = data;
-        return Result::done;
-    }
-    Result deleteValue(Scope scope, const std::string& name) override {
-        ++attempts;
-        if (!key(scope).canOpen) return Result::notOpened;
-        calls.push_back({"delete", scope, name, ""});
-        key(scope).values.erase(name);
-        return Result::done;
-    }
 };
 
 // The main window: what it shows, as the model told it, and the window operations the core asked for.
@@ -458,78 +461,6 @@ public:
     void showAbout() override { ++aboutShows; }
     void terminate() override { terminated = true; }
     WindowHandle window() override { return kWindow; }
-};
-
-// The notification area: it keeps the icons it was given, by window and id, as the shell does.
-class TrayShell : public vr::TrayShell {
-public:
-    struct Call {
-        std::string op;  // "add", "modify" or "remove"
-        TrayRecord record;
-        bool ok;
-    };
-    bool running = true;  // false: no taskbar yet (log-on) or the shell has died; every call fails
-    std::vector<Call> calls;
-    std::map<std::pair<WindowHandle, unsigned>, TrayRecord> icons;
-
-    bool add(const TrayRecord& r) override {
-        const bool ok = running && !icons.count(key(r));
-        if (ok) icons[key(r)] = r;
-        return log("add", r, ok);
-    }
-    bool modify(const TrayRecord& r) override {
-        const bool ok = running && icons.count(key(r));
-        if (ok) icons[key(r)] = r;
-        return log("modify", r, ok);
-    }
-    bool remove(const TrayRecord& r) override { return log("remove", r, running && icons.erase(key(r))); }
-
-    // The shell restarts: its new taskbar knows no icons.
-    void restart() {
-        icons.clear();
-        running = true;
-    }
-    std::vector<std::string> ops() const {
-        std::vector<std::string> out;
-        for (const Call& c : calls) out.push_back(c.op);
-        return out;
-    }
-
-private:
-    static std::pair<WindowHandle, unsigned> key(const TrayRecord& r) { return {r.window, r.id}; }
-    bool log(const char* op, const TrayRecord& r, bool ok) {
-        calls.push_back({op, r, ok});
-        return ok;
-    }
-};
-
-// The icon's hidden window. Posted tip messages wait in a queue until the test runs the message loop.
-class TrayWindow : public vr::TrayWindow {
-public:
-    WindowHandle window = 0x5150;
-    ScreenPoint pointer{640, 1000};
-    int postedTips = 0;
-    bool retrying = false;
-    std::vector<bool> appShows;  // every show or hide of the application's taskbar window
-    struct PopUp {
-        MenuHandle menu;
-        ScreenPoint at;
-    };
-    std::vector<PopUp> popUps;
-    std::vector<std::string> steps;  // "cursor", "popUp", in order, for the right-click steps
-
-    WindowHandle handle() override { return window; }
-    void postTipMessage() override { ++postedTips; }
-    void retryTimer(bool on) override { retrying = on; }
-    void showApplication(bool show) override { appShows.push_back(show); }
-    ScreenPoint cursor() override {
-        steps.push_back("cursor");
-        return pointer;
-    }
-    void popUp(MenuHandle menu, ScreenPoint at) override {
-        steps.push_back("popUp");
-        popUps.push_back({menu, at});
-    }
 };
 
 }  // namespace vr::fake

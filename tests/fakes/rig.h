@@ -31,18 +31,20 @@ struct Rig {
     LockLights lights;
     Dialogs dialogs;
     Profile profile;
-    RunKey runKey;
-    Shell shell;
+    Autostart autostart;
+    Launcher launcher;
     MediaPlayer player;
+    TrayIcon tray;
     Journal journal;  // the window lookups and commands, the shell and the player, in one order
-    MainForm form{FormPorts{timers, model, view, windows, events, lights, dialogs, profile, runKey, shell, player, kExecutable}};
+    MainForm form{FormPorts{timers, model, view, windows, events, lights, dialogs, profile, autostart, launcher, player,
+                            tray, kExecutable}};
 
     // Starts with no settings file.
     Rig() : Rig(Ini{}) {}
     // Starts with that file; prepare sets the other fakes' knobs before start-up.
     explicit Rig(const Ini& ini, const std::function<void(Rig&)>& prepare = {}) {
         for (const auto& e : ini) profile.set(e.section, e.key, e.value);
-        windows.journal = shell.journal = player.journal = &journal;
+        windows.journal = launcher.journal = player.journal = &journal;
         if (prepare) prepare(*this);
         timers.onTick = [this](int id) { form.timer(id); };
         form.create();

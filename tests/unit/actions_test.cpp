@@ -50,13 +50,7 @@ TEST_F(AlertTest, TheProgramStartsFirstThenTheSoundThenTheWindowIsClosed) {
     alert();
     EXPECT_EQ(rig.journal, (Journal{"find:IMWindowClass", "open:C:\\Tools\\notify.exe", "url:D:\\Sounds\\ring.mp3",
                                     "find:IMWindowClass", closeCommand()}));
-    ASSERT_EQ(rig.shell.calls.size(), 1u);
-    const auto& call = rig.shell.calls[0];
-    EXPECT_EQ(call.owner, 0u);
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_EQ(call.parameters, "");
-    EXPECT_EQ(call.folder, "");
-    EXPECT_EQ(call.show, Shell::Show::minimized);
+    EXPECT_EQ(rig.launcher.calls, (std::vector<fake::Launcher::Call>{{"program", "C:\\Tools\\notify.exe"}}));
     EXPECT_EQ(rig.windows.commands[0].first, fake::Windows::handleOf("IMWindowClass"));
 }
 
@@ -69,8 +63,8 @@ TEST_F(AlertTest, TheActionsReadTheControlsAsTheyAreAtTheAlertNotAsStored) {
     rig.model.setText(Ctl::txtAudFile, "D:\\new.mp3");
     select(Ctl::rbnNothing);
     rig.timers.advance(500);
-    ASSERT_EQ(rig.shell.calls.size(), 1u);
-    EXPECT_EQ(rig.shell.calls[0].file, "notepad.exe");  // as typed: the shell resolves it
+    ASSERT_EQ(rig.launcher.calls.size(), 1u);
+    EXPECT_EQ(rig.launcher.calls[0].target, "notepad.exe");  // as typed: the desktop resolves it
     EXPECT_EQ(rig.player.calls, (std::vector<std::string>{"url:D:\\new.mp3"}));
     EXPECT_TRUE(rig.windows.commands.empty());
 }
@@ -78,7 +72,7 @@ TEST_F(AlertTest, TheActionsReadTheControlsAsTheyAreAtTheAlertNotAsStored) {
 TEST_F(AlertTest, WithBothBoxesUntickedOnlyTheWindowActionRunsAndMinimiseIsTheDesignChoice) {
     rig.model.setText(Ctl::txtFile, "C:\\x.exe");  // a path without its box ticked does nothing
     alert();
-    EXPECT_TRUE(rig.shell.calls.empty());
+    EXPECT_TRUE(rig.launcher.calls.empty());
     EXPECT_TRUE(rig.player.calls.empty());
     ASSERT_EQ(rig.windows.commands.size(), 1u);
     EXPECT_EQ(rig.windows.commands[0].second, "minimise");
@@ -115,12 +109,12 @@ TEST_F(AlertTest, TheActionsRunOncePerAlert) {
     enableBoth("C:\\x.exe", "D:\\a.mp3");
     alert();
     rig.timers.advance(30000);
-    EXPECT_EQ(rig.shell.calls.size(), 1u);
+    EXPECT_EQ(rig.launcher.calls.size(), 1u);
     EXPECT_EQ(rig.player.calls.size(), 1u);
     EXPECT_EQ(rig.windows.commands.size(), 1u);
     rig.click(Ctl::btnReset);
     rig.timers.advance(11000);
-    EXPECT_EQ(rig.shell.calls.size(), 2u);  // a new watch, a new alert
+    EXPECT_EQ(rig.launcher.calls.size(), 2u);  // a new watch, a new alert
 }
 
 TEST_F(AlertTest, APlayerThatRefusesTheFileIsShownAndSkipsTheWindowActionButTheAlertGoesOn) {
@@ -130,7 +124,7 @@ TEST_F(AlertTest, APlayerThatRefusesTheFileIsShownAndSkipsTheWindowActionButTheA
     alert();
     EXPECT_EQ(exceptions(rig.dialogs),
               (std::vector<std::string>{"The sound D:\\broken.mp3 could not be played: unspecified error."}));
-    EXPECT_EQ(rig.shell.calls.size(), 1u);  // the program had already started
+    EXPECT_EQ(rig.launcher.calls.size(), 1u);  // the program had already started
     EXPECT_TRUE(rig.windows.commands.empty());
     rig.timers.advance(1000);
     EXPECT_TRUE(rig.lights.on(LockKey::Caps));  // the flash goes on

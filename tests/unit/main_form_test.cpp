@@ -143,5 +143,26 @@ TEST_F(MainFormTest, AnEndFromOutsideNeverWaitsOnABoxAndEndsWithTheLightsOffWhat
     EXPECT_EQ(session.player.calls, (std::vector<std::string>{"close"}));
 }
 
+TEST(TrayMenu, ShowIsTheDefaultAndTheItemsRunTheirCommands) {
+    fake::Rig rig(fake::designTimeIni());
+    rig.menu(Cmd::TrayShow);
+    EXPECT_TRUE(rig.view.visible);
+    rig.menu(Cmd::TrayExecute);  // "Execute"
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");
+    EXPECT_TRUE(rig.timers.running(static_cast<int>(TimerId::tmrDelay)));
+    rig.menu(Cmd::TrayDisable);
+    EXPECT_EQ(rig.status(), "Vigilamp is idle.");
+    EXPECT_FALSE(rig.timers.running(static_cast<int>(TimerId::tmrDelay)));
+    rig.menu(Cmd::TrayReset);  // "Reset"
+    EXPECT_EQ(rig.status(), "Vigilamp is active!");
+    rig.dialogs.answers = {false};
+    rig.menu(Cmd::TrayExit);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].text, "Are you sure you wish to close Vigilamp?");
+    EXPECT_FALSE(rig.view.terminated);
+    rig.menu(Cmd::TrayExit);
+    EXPECT_TRUE(rig.view.terminated);
+}
+
 }  // namespace
 }  // namespace vr

@@ -10,7 +10,6 @@ namespace vr {
 namespace {
 
 using Write = fake::Profile::Write;
-using Call = fake::RunKey::Call;
 
 constexpr const char* kIniPath = "C:\\Program Files\\Vigilamp\\vigilamp.ini";
 
@@ -304,53 +303,33 @@ TEST_F(IntervalSet, ARefusedStoreIsShownAfterTheTimerTookTheValue) {
 
 // ---- Start with Windows
 
-using Scope = RunKey::Scope;
-
-// fake::kExecutable in quotes, as the Run value holds it.
-constexpr const char* kRunData = "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\"";
-
-TEST(StartWithWindows, AFirstStartRegistersTwiceForEveryoneWithTheExecutablePathInQuotes) {
+TEST(StartWithWindows, AFirstStartRegistersByTheLoadsClickAndAgainAtStartUpAndStoresNothing) {
     fake::Rig rig;
-    const Call set{"set", Scope::machine, "Vigilamp Rizu", kRunData};
-    const Call dropUsers{"delete", Scope::user, "Vigilamp Rizu", ""};  // one place only
-    // By the load's click, then by start-up.
-    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{set, dropUsers, set, dropUsers}));
-    EXPECT_EQ(rig.runKey.machine.values.at("Vigilamp Rizu"), "\"C:\\Program Files\\Vigilamp\\vigilamp.exe\"");
-    EXPECT_TRUE(rig.runKey.user.values.empty());
+    EXPECT_TRUE(rig.view.checks[Ctl::cbxStart]);
+    EXPECT_EQ(rig.autostart.asked, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(rig.autostart.registered);
     EXPECT_TRUE(rig.profile.writes.empty());  // the load does not store the box it restores
 }
 
-TEST(StartWithWindows, NeitherKeyOpeningAtStartUpIsSilent) {
-    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.machine.canOpen = r.runKey.user.canOpen = false; }};
+TEST(StartWithWindows, ARegistrationThisUserMayNotChangeIsSilentAtStartUp) {
+    fake::Rig rig{{}, [](fake::Rig& r) { r.autostart.refusal = "not allowed here"; }};
     EXPECT_TRUE(rig.view.checks[Ctl::cbxStart]);
-    EXPECT_EQ(rig.runKey.attempts, 4);  // the machine's key, then the user's, by the load and by start-up
-    EXPECT_TRUE(rig.runKey.machine.values.empty() && rig.runKey.user.values.empty());
+    EXPECT_EQ(rig.autostart.asked.size(), 2u);
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
-TEST(StartWithWindows, AStoredFalseRunsNoClickAndStartUpDeletesTheValueFromBothKeys) {
-    fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
+TEST(StartWithWindows, AStoredFalseRunsNoClickAndStartUpRemovesTheRegistration) {
+    fake::Rig rig{{{"Status", "StartWithWindows", "0"}}, [](fake::Rig& r) { r.autostart.registered = true; }};
     EXPECT_FALSE(rig.view.checks[Ctl::cbxStart]);
-    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{{"delete", Scope::machine, "Vigilamp Rizu", ""},
-                                                   {"delete", Scope::user, "Vigilamp Rizu", ""}}));
+    EXPECT_EQ(rig.autostart.asked, std::vector<bool>{false});
+    EXPECT_FALSE(rig.autostart.registered);
 }
 
-TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesFromBothKeysAndStoresTheChoice) {
+TEST(StartWithWindows, TheUsersToggleRegistersOrRemovesAtOnceAndStoresTheChoice) {
     fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
-    rig.runKey.calls.clear();
-    rig.runKey.user.values["Vigilamp Rizu"] = kRunData;  // left by an earlier run without the rights
-    rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(rig.runKey.machine.values.count("Vigilamp Rizu"), 1u);
-    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u) << "registered in one place only";
-    rig.runKey.user.values["Vigilamp Rizu"] = kRunData;  // as a run without the rights registered it
-    rig.runKey.user.values["Other"] = "\"C:\\Other\\other.exe\"";
-    rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(rig.runKey.machine.values.count("Vigilamp Rizu"), 0u);
-    EXPECT_EQ(rig.runKey.user.values.count("Vigilamp Rizu"), 0u);
-    EXPECT_EQ(rig.runKey.user.values.count("Other"), 1u);
-    rig.toggle(Ctl::cbxStart);  // unticked twice over: a delete of an absent value reports nothing
-    rig.runKey.machine.values.clear();
-    rig.toggle(Ctl::cbxStart);
+    rig.autostart.asked.clear();
+    for (int i = 0; i < 4; ++i) rig.toggle(Ctl::cbxStart);
+    EXPECT_EQ(rig.autostart.asked, (std::vector<bool>{true, false, true, false}));
     EXPECT_TRUE(rig.dialogs.shown.empty());
     const std::vector<Write> expected = {{"Status", "StartWithWindows", "1", false},
                                          {"Status", "StartWithWindows", "0", false},
@@ -359,33 +338,17 @@ TEST(StartWithWindows, TheUsersToggleRegistersOrDeletesFromBothKeysAndStoresTheC
     EXPECT_EQ(rig.profile.writes, expected);
 }
 
-TEST(StartWithWindows, WithoutRightsToTheMachinesKeyTheUsersOwnTakesTheValueWithoutAMessage) {
-    fake::Rig rig{{{"Status", "StartWithWindows", "0"}}, [](fake::Rig& r) { r.runKey.machine.canOpen = false; }};
-    rig.runKey.calls.clear();
+TEST(StartWithWindows, TheUsersToggleThatMayNotChangeItSaysWhyAndStoresNothing) {
+    fake::Rig rig{{}, [](fake::Rig& r) { r.autostart.refusal = "Unable to change it: rights are needed"; }};
     rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(rig.runKey.calls, (std::vector<Call>{{"set", Scope::user, "Vigilamp Rizu", kRunData}}));
-    EXPECT_EQ(rig.runKey.user.values.at("Vigilamp Rizu"), kRunData);
-    EXPECT_TRUE(rig.view.checks[Ctl::cbxStart]);
-    rig.toggle(Ctl::cbxStart);  // and unticking takes it away again, the machine's key still refusing
-    EXPECT_TRUE(rig.runKey.user.values.empty());
-    EXPECT_FALSE(rig.view.checks[Ctl::cbxStart]);
-    EXPECT_TRUE(rig.dialogs.shown.empty());
-    EXPECT_EQ(rig.profile.writes, (std::vector<Write>{{"Status", "StartWithWindows", "1", false},
-                                                      {"Status", "StartWithWindows", "0", false}}));
-}
-
-TEST(StartWithWindows, TheUsersToggleWhenNeitherKeyOpensSaysSoAndKeepsTheBoxAndTheFile) {
-    fake::Rig rig{{}, [](fake::Rig& r) { r.runKey.machine.canOpen = r.runKey.user.canOpen = false; }};
-    rig.toggle(Ctl::cbxStart);
-    EXPECT_EQ(exceptions(rig.dialogs),
-              std::vector<std::string>{"Unable to change the start-up registration: administrator rights are needed."});
+    EXPECT_EQ(exceptions(rig.dialogs), std::vector<std::string>{"Unable to change it: rights are needed."});
     EXPECT_FALSE(rig.view.checks[Ctl::cbxStart]);
     EXPECT_TRUE(rig.profile.writes.empty());
 }
 
 TEST(StartWithWindows, AFailedWriteAtStartUpIsShownAndTheRestOfTheLoadStillHappens) {
     fake::Rig rig{{{"Timers", "DelayValue", "3000"}, {"Advanced", "Handlename", "Notepad"}},
-                  [](fake::Rig& r) { r.runKey.failWrite = true; }};
+                  [](fake::Rig& r) { r.autostart.failWrite = true; }};
     // Once from the load's click of the box, once from start-up's own registration.
     const std::string failed = "Failed to set data for 'Vigilamp Rizu'";
     EXPECT_EQ(exceptions(rig.dialogs), (std::vector<std::string>{failed, failed}));
@@ -397,11 +360,9 @@ TEST(StartWithWindows, AFailedWriteAtStartUpIsShownAndTheRestOfTheLoadStillHappe
 
 TEST(StartWithWindows, AFailedWriteOnTheUsersTickIsShownAndTheChoiceIsNotStored) {
     fake::Rig rig{{{"Status", "StartWithWindows", "0"}}};
-    rig.runKey.failWrite = true;
+    rig.autostart.failWrite = true;
     rig.toggle(Ctl::cbxStart);
     EXPECT_EQ(exceptions(rig.dialogs), std::vector<std::string>{"Failed to set data for 'Vigilamp Rizu'"});
-    // The machine's key opened, so its refusal is the answer: the user's key is not tried.
-    EXPECT_EQ(rig.runKey.calls.back(), (Call{"set", Scope::machine, "Vigilamp Rizu", kRunData}));
     EXPECT_TRUE(rig.profile.writes.empty());
 }
 

@@ -225,27 +225,16 @@ TEST_F(AdvancedPage, TheWarningLabelShowsTheWarningAndNothingElse) {
 TEST(HelpLinks, TheManualOpensByItsFullPathBesideTheExecutableMaximised) {
     fake::Rig rig{fake::designTimeIni()};
     rig.menu(Cmd::OpenManual);
-    ASSERT_EQ(rig.shell.calls.size(), 1u);
-    const auto& call = rig.shell.calls[0];
-    EXPECT_EQ(call.owner, fake::View::kWindow);
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_EQ(call.file, "C:\\Program Files\\Vigilamp\\manual.mht");
-    EXPECT_EQ(call.parameters, "");
-    EXPECT_EQ(call.folder, "C:\\Program Files\\Vigilamp\\");  // unquoted: the shell takes it as it is
-    EXPECT_EQ(call.show, Shell::Show::maximized);
+    EXPECT_EQ(rig.launcher.calls,
+              (std::vector<fake::Launcher::Call>{{"document", "C:\\Program Files\\Vigilamp\\manual.mht"}}));
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
 TEST(HelpLinks, TheWebAddressOpensWithASlashAppended) {
     fake::Rig rig{fake::designTimeIni()};
     rig.click(Ctl::lblURL);
-    ASSERT_EQ(rig.shell.calls.size(), 1u);
-    const auto& call = rig.shell.calls[0];
-    EXPECT_EQ(call.owner, fake::View::kWindow);
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_EQ(call.file, "http://www.vigilamp-rizu.example/");
-    EXPECT_EQ(call.parameters + call.folder, "");
-    EXPECT_EQ(call.show, Shell::Show::maximized);
+    EXPECT_EQ(rig.launcher.calls,
+              (std::vector<fake::Launcher::Call>{{"address", "http://www.vigilamp-rizu.example/"}}));
 }
 
 }  // namespace

@@ -3,19 +3,15 @@
 #include <sys/stat.h>
 
 #include "linux/adapters/xdg_autostart.h"
-#include "settings/startup_registration.h"
 #include "unit/linux_files.h"
 
 namespace vr::lx {
 namespace {
 
-using Scope = RunKey::Scope;
-using Result = RunKey::Result;
-
 struct XdgAutostartTest : ::testing::Test {
     test::ScratchFolder scratch;
     std::string folder = scratch / "autostart";
-    XdgAutostart autostart{folder};
+    XdgAutostart autostart{folder, "/opt/v/vigilamp"};
     std::string entry = folder + "/vigilamp.desktop";
 
     int entries() {
@@ -25,11 +21,8 @@ struct XdgAutostartTest : ::testing::Test {
     }
 };
 
-TEST_F(XdgAutostartTest, TheUsersEntryStartsTheProgramAndTheSystemsFolderIsNeverOpened) {
-    EXPECT_EQ(autostart.setValue(Scope::machine, kRunValueName, "\"/opt/v/vigilamp\""), Result::notOpened);
-    EXPECT_EQ(autostart.deleteValue(Scope::machine, kRunValueName), Result::notOpened);
-    EXPECT_FALSE(std::filesystem::exists(folder));
-    ASSERT_EQ(autostart.setValue(Scope::user, kRunValueName, "\"/opt/v/vigilamp\""), Result::done);
+TEST_F(XdgAutostartTest, TheUsersEntryStartsTheProgram) {
+    ASSERT_EQ(autostart.set(true), std::nullopt);
     EXPECT_EQ(test::contentsOf(entry),
               "[Desktop Entry]\n"
               "Type=Application\n"
@@ -53,35 +46,26 @@ TEST(DesktopExec, QuotesThePathByTheDesktopEntryRules) {
 }
 
 TEST_F(XdgAutostartTest, DeletingIsDoneWhetherOrNotTheEntryWasThereButNotInAFolderThatCannotChange) {
-    EXPECT_EQ(autostart.deleteValue(Scope::user, kRunValueName), Result::done);  // no folder at all
-    ASSERT_EQ(autostart.setValue(Scope::user, kRunValueName, "\"/opt/v/vigilamp\""), Result::done);
+    EXPECT_EQ(autostart.set(false), std::nullopt);  // no folder at all
+    ASSERT_EQ(autostart.set(true), std::nullopt);
+    ASSERT_EQ(autostart.set(true), std::nullopt);
+    EXPECT_EQ(entries(), 1) << "exactly one entry, however often it is set";
     test::putFile(folder + "/other.desktop", "[Desktop Entry]\n");
-    EXPECT_EQ(autostart.deleteValue(Scope::user, kRunValueName), Result::done);
+    EXPECT_EQ(autostart.set(false), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_TRUE(std::filesystem::exists(folder + "/other.desktop"));
-    EXPECT_EQ(autostart.deleteValue(Scope::user, kRunValueName), Result::done);
-
-    if (!test::permissionsBind()) GTEST_SKIP() << "running as root, which a read-only folder does not stop";
-    ASSERT_EQ(autostart.setValue(Scope::user, kRunValueName, "\"/opt/v/vigilamp\""), Result::done);
-    ::chmod(folder.c_str(), 0555);
-    EXPECT_EQ(autostart.deleteValue(Scope::user, kRunValueName), Result::notOpened);
-    EXPECT_TRUE(std::filesystem::exists(entry));
-    EXPECT_EQ(autostart.setValue(Scope::user, kRunValueName, "\"/elsewhere\""), Result::failed);
-}
-
-TEST_F(XdgAutostartTest, TheCoresRegistrationLeavesExactlyOneEntryAndRemovesIt) {
-    const std::string program = "/home/me/Vigilamp Rizu/vigilamp";
-    for (int i = 0; i < 2; ++i) ASSERT_TRUE(setRunValue(autostart, kRunValueName, program, true));
-    EXPECT_EQ(entries(), 1);
-    EXPECT_NE(test::contentsOf(entry).find("\nExec=\"" + program + "\"\n"), std::string::npos);
-    EXPECT_TRUE(setRunValue(autostart, kRunValueName, program, false));
-    EXPECT_EQ(entries(), 0);
+    EXPECT_EQ(autostart.set(false), std::nullopt);
 
     // A folder that cannot be made: the write is refused, and the core reports it.
     test::putFile(scratch / "blocker", "");
-    XdgAutostart blocked(scratch / "blocker/autostart");
-    EXPECT_EQ(blocked.setValue(Scope::user, kRunValueName, "\"/x\""), Result::failed);
-    EXPECT_THROW(setRunValue(blocked, kRunValueName, program, true), Error);
+    XdgAutostart blocked(scratch / "blocker/autostart", "/x");
+    EXPECT_THROW(blocked.set(true), Error);
+
+    if (!test::permissionsBind()) GTEST_SKIP() << "running as root, which a read-only folder does not stop";
+    ASSERT_EQ(autostart.set(true), std::nullopt);
+    ::chmod(folder.c_str(), 0555);
+    EXPECT_NE(autostart.set(false), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(entry));
 }
 
 TEST(AutostartFolder, IsInTheUsersConfigFolder) {

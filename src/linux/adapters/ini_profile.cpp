@@ -217,6 +217,11 @@ void IniProfile::keepRead(bool on) {
     kept_ = bytes ? valuesOf(decode(*bytes, form)) : Values{};
 }
 
+bool IniProfile::exists() {
+    std::error_code error;
+    return fs::exists(path_, error);
+}
+
 std::optional<std::string> IniProfile::read(const std::string& section, const std::string& key) {
     const auto lookUp = [&](const Values& values) -> std::optional<std::string> {
         const auto it = values.find({lower(trim(section)), lower(trim(key))});

@@ -26,6 +26,7 @@ public:
     bool write(const std::string& section, const std::string& key, const std::string& value) override;
     std::string path() override { return path_; }
     void keepRead(bool on) override;
+    bool exists() override;
 
 private:
     using Values = std::map<std::pair<std::string, std::string>, std::string>;  // lower-case section and key

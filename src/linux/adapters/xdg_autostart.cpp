@@ -35,31 +35,28 @@ std::string desktopExec(const std::string& program) {
     return value;
 }
 
-XdgAutostart::XdgAutostart(std::string folder) : folder_(std::move(folder)) {}
+XdgAutostart::XdgAutostart(std::string folder, std::string program)
+    : folder_(std::move(folder)), program_(std::move(program)) {}
 
-RunKey::Result XdgAutostart::setValue(Scope scope, const std::string&, const std::string& data) {
-    if (scope == Scope::machine) return Result::notOpened;
-    // The Run key's value quotes the path for Windows' command line; the entry quotes it in its own way.
-    const bool quoted = data.size() >= 2 && data.front() == '"' && data.back() == '"';
-    const std::string program = quoted ? data.substr(1, data.size() - 2) : data;
-    const std::string entry = std::string("[Desktop Entry]\n"
-                                          "Type=Application\n"
-                                          "Name=") + kTitle + "\n"
-                              "Comment=Watches for a window and flashes the keyboard lights when it appears\n"
-                              "Exec=" + desktopExec(program) + "\n"
-                              "Icon=vigilamp\n"
-                              "Terminal=false\n"
-                              "X-GNOME-Autostart-enabled=true\n";
-    return replaceFile(file(), entry) ? Result::done : Result::failed;
-}
-
-RunKey::Result XdgAutostart::deleteValue(Scope scope, const std::string&) {
-    if (scope == Scope::machine) return Result::notOpened;
-    // A folder that exists but cannot be changed is a key that does not open, whether the entry is there or not.
+std::optional<std::string> XdgAutostart::set(bool on) {
+    if (on) {
+        const std::string entry = std::string("[Desktop Entry]\n"
+                                              "Type=Application\n"
+                                              "Name=") + kTitle + "\n"
+                                  "Comment=Watches for a window and flashes the keyboard lights when it appears\n"
+                                  "Exec=" + desktopExec(program_) + "\n"
+                                  "Icon=vigilamp\n"
+                                  "Terminal=false\n"
+                                  "X-GNOME-Autostart-enabled=true\n";
+        if (!replaceFile(file(), entry)) throw Error("Unable to write " + file());
+        return std::nullopt;
+    }
+    // A folder that exists but cannot be changed keeps the entry, whether it is there or not.
+    const std::string refused = "Unable to change the autostart folder " + folder_;
     struct stat folder {};
-    if (::stat(folder_.c_str(), &folder) == 0 && ::access(folder_.c_str(), W_OK | X_OK) != 0) return Result::notOpened;
-    if (::unlink(file().c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return Result::done;
-    return Result::notOpened;
+    if (::stat(folder_.c_str(), &folder) == 0 && ::access(folder_.c_str(), W_OK | X_OK) != 0) return refused;
+    if (::unlink(file().c_str()) == 0 || errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    return refused;
 }
 
 }  // namespace vr::lx

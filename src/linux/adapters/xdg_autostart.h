@@ -9,20 +9,19 @@ namespace vr::lx {
 // The user's autostart folder: <configHome>/autostart.
 std::string autostartFolder();
 
-// The entry <folder>/vigilamp.desktop, whatever the value's name. The system's autostart folder belongs to
-// the administrator's packages, not to a program the user runs: the per-machine scope never opens, and the
-// core registers in the user's own folder instead.
-class XdgAutostart final : public RunKey {
+// The entry <folder>/vigilamp.desktop, which starts the program at that path. Only the user's own folder: the
+// system's belongs to the administrator's packages, not to a program the user runs.
+class XdgAutostart final : public Autostart {
 public:
-    explicit XdgAutostart(std::string folder);
-    // The data is the command as the Run key holds it: the executable's path in double quotes.
-    Result setValue(Scope scope, const std::string& name, const std::string& data) override;
-    Result deleteValue(Scope scope, const std::string& name) override;
+    XdgAutostart(std::string folder, std::string program);
+    // On writes the entry (a refused write throws Error); off removes it, whether or not it was there, except
+    // from a folder this user cannot change, which is told back.
+    std::optional<std::string> set(bool on) override;
 
     std::string file() const { return folder_ + "/vigilamp.desktop"; }
 
 private:
-    std::string folder_;
+    std::string folder_, program_;
 };
 
 // The Exec line's value for a program started with no arguments, quoted by the Desktop Entry rules: the path

@@ -10,10 +10,9 @@
 #include <optional>
 
 #include "form/main_form.h"
-#include "form/tray_icon.h"
 #include "linux/adapters/gst_player.h"
 #include "linux/adapters/ini_profile.h"
-#include "linux/adapters/process_shell.h"
+#include "linux/adapters/process_launcher.h"
 #include "linux/adapters/qt_ports.h"
 #include "linux/adapters/xdg_autostart.h"
 #include "linux/windows/main_window.h"
@@ -63,14 +62,14 @@ struct Application::Parts {
     void noteWayland();
 
     std::string executable;
-    Model model;
+    Model model{Platform::linuxDesktop};
     DisplayConnection requests, events;  // lookups and lights; the attention watch's events
     X11Windows windows{requests.display, ownClient()};
     XkbLockLights lights{requests.display};
     X11Attention attention{events.display};
     IniProfile profile;
-    XdgAutostart autostart{autostartFolder()};
-    ProcessShell shell;
+    XdgAutostart autostart{autostartFolder(), executable};
+    ProcessLauncher launcher;
     GstPlayer player;
     MainWindow main{model};
     QtTimers timers;
@@ -86,10 +85,8 @@ Application::Parts::Parts(std::string executablePath)
       timers([this](int id) { form->timer(id); }) {
     model.attach(main);
     tray.emplace([this](int id) { form->command(id); });
-    form.emplace(FormPorts{timers, model, main, windows, attention, lights, dialogs, profile, autostart, shell,
-                           player, executable, "manual.html"});
-    setUpSysTray(tray->icon(), tray->picture(), tray->menu(),
-                 [this] { form->command(static_cast<int>(Cmd::TrayShow)); });
+    form.emplace(FormPorts{timers, model, main, windows, attention, lights, dialogs, profile, autostart, launcher,
+                           player, *tray, executable, "manual.html"});
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
     attention.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };

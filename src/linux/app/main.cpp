@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         vr::lx::Application application(QCoreApplication::applicationFilePath().toStdString());
         return application.run();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, vr::kTitle, QString::fromStdString(e.what()) + '.');
+        QMessageBox::critical(nullptr, vr::kTitle, QString::fromStdString(vr::exceptionText(e.what())));
         return 1;
     }
 }

@@ -22,20 +22,12 @@
 #include "linux/widgets/led_widget.h"
 #include "linux/widgets/spin_edit.h"
 #include "linux/windows/about_window.h"
+#include "model/menus.h"
 #include "model/settings.h"
 
 namespace vr::lx {
 
 namespace {
-
-constexpr int kClientWidth = 686, kClientHeight = 269;
-
-// Captions that speak of Windows where the Linux program does something else.
-const std::map<Ctl, const char*> kLinuxCaptions = {
-    {Ctl::cbxStart, "Start at login"},
-    {Ctl::lblSupport, "Vigilamp Rizu will play files supported by your installed GStreamer plug-ins."},
-    {Ctl::lblAttentionNote, "Alert at once when a window that fits the rule asks for attention (urgent)."},
-};
 
 // The notebook: the background picture behind every page, decoded when first painted.
 class Notebook final : public QWidget {
@@ -53,17 +45,6 @@ private:
 };
 
 QString qt(const std::string& s) { return QString::fromStdString(s).replace("\r\n", "\n"); }
-
-// An item's mnemonic: its first letter that no earlier item of the same menu has taken.
-QString withMnemonic(const char* text, QString& taken) {
-    QString item = QString::fromUtf8(text);
-    for (qsizetype i = 0; i < item.size(); ++i)
-        if (item[i].isLetter() && !taken.contains(item[i].toLower())) {
-            taken += item[i].toLower();
-            return item.insert(i, '&');
-        }
-    return item;
-}
 
 // Group boxes as the Windows program draws them: the caption on the frame's top line, the controls placed
 // from the box's top edge.
@@ -85,11 +66,12 @@ MainWindow::MainWindow(Model& model) : model_(model) {
 }
 
 QFont MainWindow::font(Font which) const {
-    QFont f("Arial");
-    f.setPointSize(which == Font::Title ? 12 : which == Font::Support ? 8 : 9);
-    f.setBold(which == Font::Title);
-    f.setItalic(which == Font::Note || which == Font::Status);
-    f.setUnderline(which == Font::Status || which == Font::Url || which == Font::Warning);
+    const FontSpec& role = fontSpec(which);
+    QFont f(role.face);
+    f.setPointSize(role.points);
+    f.setBold(role.bold);
+    f.setItalic(role.italic);
+    f.setUnderline(role.underline);
     return f;
 }
 
@@ -97,19 +79,17 @@ void MainWindow::buildPages() {
     if (built_) return;
     built_ = true;
     notebook_->setStyleSheet(kGroupStyle);
-    QMenu* current = nullptr;
-    QString barLetters, itemLetters;
-    for (const MenuRow& row : menuBarTable()) {
-        if (row.depth == 0) {
-            current = menuBar()->addMenu(withMnemonic(row.text, barLetters));
-            itemLetters.clear();
-        } else if (row.text) {
-            const int id = static_cast<int>(row.command);
-            connect(current->addAction(withMnemonic(row.text, itemLetters)), &QAction::triggered, this, [this, id] {
+    for (const Menu& menu : vr::menuBar()) {
+        QMenu* drop = menuBar()->addMenu(QString::fromStdString(menu.caption));
+        for (const MenuItem& item : menu.items) {
+            if (item.separator()) {
+                drop->addSeparator();
+                continue;
+            }
+            const int id = static_cast<int>(item.command);
+            connect(drop->addAction(QString::fromStdString(item.caption)), &QAction::triggered, this, [this, id] {
                 if (form_) form_->command(id);
             });
-        } else {
-            current->addSeparator();
         }
     }
     for (const PageTable& table : pageTables()) {
@@ -135,9 +115,7 @@ QWidget* MainWindow::control(Ctl id) const {
 
 QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
     const Ctl id = row.id;
-    const auto linuxCaption = kLinuxCaptions.find(id);
-    const QString text = linuxCaption != kLinuxCaptions.end() ? QString::fromUtf8(linuxCaption->second)
-                                                              : qt(model_.text(id));
+    const QString text = qt(model_.text(id));
     QWidget* w = nullptr;
     switch (row.kind) {
     case Kind::Label: {
@@ -145,8 +123,11 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
         label->setWordWrap(row.flags & Wrap);
         label->setAlignment((row.flags & RightAlign ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
-        if (id == Ctl::lblURL) label->setStyleSheet("color: #0000FF");
-        if (id == Ctl::lblWarning) label->setStyleSheet("color: #FF0000");
+        if (const FontSpec& role = fontSpec(row.font); role.coloured)  // 0x00BBGGRR
+            label->setStyleSheet(QString("color: #%1%2%3")
+                                     .arg(role.colour & 0xFF, 2, 16, QChar('0'))
+                                     .arg(role.colour >> 8 & 0xFF, 2, 16, QChar('0'))
+                                     .arg(role.colour >> 16 & 0xFF, 2, 16, QChar('0')));
         if (row.flags & Hand) {
             label->setCursor(Qt::PointingHandCursor);
             label->installEventFilter(this);
@@ -223,16 +204,12 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
     return w;
 }
 
-// Labels size themselves to their text, every line of it, unless they word-wrap; a right-aligned one keeps its
-// right edge.
+// Labels size themselves to their text, as the description places them.
 void MainWindow::fitLabel(QWidget* label, const ControlRow& row) {
-    if (row.flags & Wrap) return;
     const QSize size = label->sizeHint();
-    int width = size.width();
-    if (row.flags & MinWidth) width = std::max(width, row.w);
     const QRect r = label->geometry();
-    const int left = row.flags & RightAlign ? r.right() + 1 - width : r.left();
-    label->setGeometry(left, r.top(), width, size.height());
+    const Box box = fittedLabel(row, {r.x(), r.y(), r.width(), r.height()}, size.width(), size.height(), 1.0);
+    label->setGeometry(box.x, box.y, box.w, box.h);
 }
 
 void MainWindow::clicked(Ctl id) {
@@ -301,11 +278,7 @@ void MainWindow::showPage(Page page) {
     if (page != page_) pages_[static_cast<int>(page_)]->hide();
     page_ = page;
     if (!focusInNotebook) return;
-    for (auto* child : next->findChildren<QWidget*>())
-        if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() && child->isVisibleTo(next)) {
-            child->setFocus(Qt::TabFocusReason);
-            break;
-        }
+    if (QWidget* first = control(model_.firstFocusable(page))) first->setFocus(Qt::TabFocusReason);
 }
 
 void MainWindow::showMain() {
@@ -313,8 +286,12 @@ void MainWindow::showMain() {
     if (!shownBefore_) {
         // Centred on the screen the first time; afterwards wherever the user leaves it.
         adjustSize();
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            const QSize frame = frameGeometry().size();
+            const Box at = centred({area.x(), area.y(), area.width(), area.height()}, frame.width(), frame.height());
+            move(at.x, at.y);
+        }
         shownBefore_ = true;
     }
     hide();

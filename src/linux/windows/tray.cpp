@@ -1,93 +1,76 @@
 #include "linux/windows/tray.h"
 
-#include <QCursor>
-
-#include "form/tray_menu.h"
+#include "model/menus.h"
+#include "model/texts.h"
 
 namespace vr::lx {
 
 namespace {
+
 constexpr int kRetryMs = 2000;  // how often an icon the tray did not take is offered again
+constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 256};
+
+QIcon pictureNamed(const char* name) {
+    QIcon icon;
+    for (const int size : kSizes) icon.addFile(QString(":/vigilamp/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    return icon;
 }
 
-Tray::Tray(std::function<void(int)> command) : picture_(":/vigilamp/vigilamp.ico") {
-    for (const TrayMenuRow& row : trayMenuTable()) {
-        if (!row.text) {
+}  // namespace
+
+Tray::Tray(std::function<void(int)> command)
+    : pictures_{pictureNamed("vigilamp"), pictureNamed("vigilamp-lit")}, command_(std::move(command)) {
+    Cmd defaultCommand{};
+    for (const MenuItem& item : trayMenu()) {
+        if (item.separator()) {
             menu_.addSeparator();
             continue;
         }
-        QAction* action = menu_.addAction(QString::fromUtf8(row.text));
-        const int id = static_cast<int>(row.command);
-        QObject::connect(action, &QAction::triggered, &menu_, [command, id] { command(id); });
-        if (row.isDefault) {  // the item a double click on the icon also runs, in bold
+        QAction* action = menu_.addAction(QString::fromStdString(item.caption));
+        const int id = static_cast<int>(item.command);
+        QObject::connect(action, &QAction::triggered, &menu_, [this, id] { command_(id); });
+        if (item.isDefault) {  // the item a double click on the icon also runs, in bold
             QFont bold = action->font();
             bold.setBold(true);
             action->setFont(bold);
             menu_.setDefaultAction(action);
+            defaultCommand = item.command;
         }
     }
+    tray_.setContextMenu(&menu_);
+    QObject::connect(&tray_, &QSystemTrayIcon::activated, [this, defaultCommand](auto reason) {
+        if (reason == QSystemTrayIcon::DoubleClick) command_(static_cast<int>(defaultCommand));
+    });
     retry_.setInterval(kRetryMs);
-    QObject::connect(&retry_, &QTimer::timeout, [this] { icon_->retryTick(); });
-    QObject::connect(&tray_, &QSystemTrayIcon::activated, [this](auto reason) { activated(reason); });
-    icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this));
+    QObject::connect(&retry_, &QTimer::timeout, [this] { place(); });
 }
 
-Tray::~Tray() { icon_.reset(); }
+Tray::~Tray() { remove(); }
 
-void Tray::activated(QSystemTrayIcon::ActivationReason reason) {
-    switch (reason) {
-    case QSystemTrayIcon::Trigger: icon_->leftButtonUp(); break;
-    case QSystemTrayIcon::DoubleClick: icon_->leftDoubleClick(); break;
-    case QSystemTrayIcon::Context: icon_->rightButtonUp(); break;
-    default: break;
-    }
+void Tray::show(TrayPicture picture, const std::string& tip) {
+    picture_ = picture;
+    tray_.setIcon(pictures_[picture == TrayPicture::lit ? 1 : 0]);
+    tray_.setToolTip(QString::fromStdString(tip));
+    wanted_ = true;
+    place();
 }
 
-void Tray::apply(const TrayRecord& record) {
-    if (record.hasIcon)
-        tray_.setIcon(record.icon ? *reinterpret_cast<const QIcon*>(record.icon) : QIcon());
-    if (record.hasTip) tray_.setToolTip(QString::fromStdString(record.tip));
-    // The icon shows once it has a picture: a tray has nothing to show before.
-    tray_.setVisible(added_ && !tray_.icon().isNull());
+void Tray::place() {
+    if (!wanted_) return retry_.stop();
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+    if (available && !tray_.isVisible()) tray_.show();
+    if (available) retry_.stop();
+    else if (!retry_.isActive()) retry_.start();
 }
 
-bool Tray::add(const TrayRecord& record) {
-    if (added_ || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
-    added_ = true;
-    apply(record);
-    return true;
-}
-
-bool Tray::modify(const TrayRecord& record) {
-    if (!added_) return false;
-    apply(record);
-    return true;
-}
-
-bool Tray::remove(const TrayRecord&) {
-    if (!added_) return false;
-    added_ = false;
+void Tray::remove() {
+    wanted_ = false;
+    retry_.stop();
     tray_.hide();
-    return true;
 }
 
-void Tray::postTipMessage() {
-    QMetaObject::invokeMethod(&menu_, [this] { icon_->tipMessage(); }, Qt::QueuedConnection);
-}
-
-void Tray::retryTimer(bool on) {
-    if (on) retry_.start();
-    else retry_.stop();
-}
-
-ScreenPoint Tray::cursor() {
-    const QPoint p = QCursor::pos();
-    return {p.x(), p.y()};
-}
-
-void Tray::popUp(MenuHandle menu, ScreenPoint at) {
-    // The chosen item runs its command through its action; the menu does not hold the caller up.
-    reinterpret_cast<QMenu*>(menu)->popup(QPoint(at.x, at.y));
+void Tray::notify(const std::string& text) {
+    if (tray_.isVisible()) tray_.showMessage(kTitle, QString::fromStdString(text), pictures_[0]);
 }
 
 }  // namespace vr::lx

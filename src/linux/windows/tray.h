@@ -1,52 +1,42 @@
-// TrmTrayIcon on Linux: QSystemTrayIcon (a StatusNotifierItem where the desktop hosts them, an XEmbed icon in
-// a system tray otherwise) as the icon's shell and window, and the pop-up menu built from its table.
+// The tray icon on Linux: QSystemTrayIcon (a StatusNotifierItem where the desktop hosts them, an XEmbed icon in
+// a system tray otherwise), the pop-up menu built from its table, and the show step on a double click.
 #pragma once
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <functional>
-#include <optional>
 
-#include "form/tray_icon.h"
+#include "ports.h"
 
 namespace vr::lx {
 
-class Tray final : private TrayShell, private TrayWindow {
+class Tray final : public TrayIcon {
 public:
-    // command: runs a menu command; the icon is hidden until the form's set-up gives it its picture.
+    // command: runs a menu command (a double click runs the menu's default one, the show step).
     explicit Tray(std::function<void(int)> command);
     ~Tray() override;
     Tray(const Tray&) = delete;
     Tray& operator=(const Tray&) = delete;
 
-    TrmTrayIcon& icon() { return *icon_; }
-    IconHandle picture() { return reinterpret_cast<IconHandle>(&picture_); }
-    MenuHandle menu() { return reinterpret_cast<MenuHandle>(&menu_); }
-    bool shown() const { return tray_.isVisible(); }
+    // TrayIcon. A desktop whose tray is not there yet (still starting) gets the icon once it is.
+    void show(TrayPicture picture, const std::string& tip) override;
+    void remove() override;
+    void notify(const std::string& text) override;
+
+    // The picture it shows now, for the tests' eyes.
+    TrayPicture picture() const { return picture_; }
 
 private:
-    void activated(QSystemTrayIcon::ActivationReason reason);
-    void apply(const TrayRecord& record);
-
-    // TrayShell
-    bool add(const TrayRecord& record) override;
-    bool modify(const TrayRecord& record) override;
-    bool remove(const TrayRecord& record) override;
-    // TrayWindow
-    WindowHandle handle() override { return reinterpret_cast<WindowHandle>(&tray_); }
-    void postTipMessage() override;
-    void retryTimer(bool on) override;
-    void showApplication(bool) override {}  // no taskbar window of its own: the main window shows itself
-    ScreenPoint cursor() override;
-    void popUp(MenuHandle menu, ScreenPoint at) override;
+    void place();  // shows the icon where a tray takes it, or keeps trying
 
     QSystemTrayIcon tray_;
-    QIcon picture_;
+    QIcon pictures_[2];  // usual, lit: every size the tray may draw
     QMenu menu_;
     QTimer retry_;
-    bool added_ = false;
-    std::optional<TrmTrayIcon> icon_;
+    bool wanted_ = false;
+    TrayPicture picture_ = TrayPicture::usual;
+    std::function<void(int)> command_;
 };
 
 }  // namespace vr::lx

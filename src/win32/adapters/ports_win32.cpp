@@ -8,6 +8,7 @@
 
 #include "model/texts.h"
 #include "match/text.h"
+#include "settings/paths.h"
 #include "settings/settings_file.h"
 #include "win32/windows/win32_util.h"
 
@@ -184,14 +185,20 @@ std::optional<WindowOwner> TopLevelWindows::ownerOf(WindowHandle window) {
     return WindowOwner{process, thread};
 }
 
-void ShellLauncher::open(WindowHandle owner, const std::string& verb, const std::string& file,
-                         const std::string& parameters, const std::string& folder, Show show) {
-    const std::wstring wideParameters = widen(parameters), wideFolder = widen(folder);
-    const auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+namespace {
+
+void shellOpen(HWND owner, const std::string& file, const std::string& folder, int show) {
+    const std::wstring wideFolder = widen(folder);
     needComApartment();  // the shell may hand the file to an extension of its own
-    ShellExecuteW(reinterpret_cast<HWND>(owner), widen(verb).c_str(), widen(file).c_str(), orNull(wideParameters),
-                  orNull(wideFolder), show == Show::minimized ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED);
+    ShellExecuteW(owner, L"open", widen(file).c_str(), nullptr, wideFolder.empty() ? nullptr : wideFolder.c_str(),
+                  show);
 }
+
+}  // namespace
+
+void ShellLauncher::program(const std::string& path) { shellOpen(nullptr, path, "", SW_SHOWMINIMIZED); }
+void ShellLauncher::document(const std::string& path) { shellOpen(owner_, path, folderOf(path), SW_SHOWMAXIMIZED); }
+void ShellLauncher::address(const std::string& url) { shellOpen(owner_, url, "", SW_SHOWMAXIMIZED); }
 
 namespace {
 
@@ -276,6 +283,8 @@ bool IniProfile::write(const std::string& section, const std::string& key, const
     return WritePrivateProfileStringW(widen(section).c_str(), widen(key).c_str(), widen(value).c_str(),
                                       widen(path_).c_str()) != FALSE;
 }
+
+bool IniProfile::exists() { return GetFileAttributesW(widen(path_).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::optional<std::string> IniProfile::cannotHold(const std::string& value) {
     const UINT codePage = GetACP();

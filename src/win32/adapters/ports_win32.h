@@ -4,6 +4,8 @@
 
 #include "ports.h"
 #include "win32/adapters/key_led.h"
+#include "win32/adapters/notify_icon.h"
+#include "win32/adapters/run_key_autostart.h"
 
 namespace vr::win32 {
 
@@ -61,10 +63,17 @@ private:
 };
 
 // ShellExecuteA; empty parameters and folder are passed as null.
-class ShellLauncher final : public Shell {
+// ShellExecuteW: the program minimised with no owner, the document and the address maximised, owned by the main
+// window once it exists.
+class ShellLauncher final : public Launcher {
 public:
-    void open(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& parameters,
-              const std::string& folder, Show show) override;
+    void setOwner(HWND owner) { owner_ = owner; }
+    void program(const std::string& path) override;
+    void document(const std::string& path) override;
+    void address(const std::string& url) override;
+
+private:
+    HWND owner_ = nullptr;
 };
 
 // Modal message boxes and open dialogs owned by the main window, the boxes with the program's own button texts.
@@ -97,6 +106,7 @@ public:
     std::string path() override { return path_; }
     // A character the system's code page lacks would come back as '?', a wildcard in a pattern.
     std::optional<std::string> cannotHold(const std::string& value) override;
+    bool exists() override;
 
 private:
     std::string path_;

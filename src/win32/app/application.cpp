@@ -1,6 +1,5 @@
 #include "win32/app/application.h"
 
-#include "form/tray_icon.h"
 #include "win32/windows/win32_util.h"
 #include "win32/windows/window_object.h"
 
@@ -9,7 +8,7 @@ namespace vr::win32 {
 namespace {
 
 constexpr char kApplicationClass[] = "TApplication";
-constexpr int kIconResource = 1;
+constexpr int kIconResource = 1, kLitIconResource = 2;
 
 }  // namespace
 
@@ -23,12 +22,13 @@ Application::Application(HINSTANCE instance, std::string executable) : executabl
     model_.attach(*main_);
     timers_.emplace(main_->handle());
     dialogs_.emplace(main_->handle());
+    launcher_.setOwner(main_->handle());
     trayMenu_ = createTrayMenu();
-    tray_.emplace(instance, window_, main_->handle());
-    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, *dialogs_, profile_, runKey_,
-                            shell_, player_, executable_});
-    setUpSysTray(tray_->icon(), tray_->loadPicture(instance, kIconResource), reinterpret_cast<MenuHandle>(trayMenu_),
-                 [this] { form_->command(static_cast<int>(Cmd::TrayShow)); });
+    tray_.emplace(instance, window_, main_->handle(), kIconResource, kLitIconResource);
+    tray_->icon().popupMenu = reinterpret_cast<MenuHandle>(trayMenu_);
+    tray_->icon().onDoubleClick = [this] { form_->command(static_cast<int>(Cmd::TrayShow)); };
+    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, *dialogs_, profile_, autostart_,
+                            launcher_, player_, tray_->icon(), executable_});
     tray_->onClose = [this] { form_->ownWindowClosing(); };
     tray_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
     main_->setForm(&*form_);

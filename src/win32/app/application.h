@@ -41,7 +41,8 @@ private:
     TopLevelWindows windows_;
     IniProfile profile_{executable_};
     RegistryRunKey runKey_;
-    ShellLauncher shell_;
+    RunKeyAutostart autostart_{runKey_, executable_};
+    ShellLauncher launcher_;
     SoundPlayer player_;
     std::optional<MainWindow> main_;
     std::optional<WindowTimers> timers_;

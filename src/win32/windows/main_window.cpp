@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "model/menus.h"
 #include "model/settings.h"
 #include "win32/widgets/led_window.h"
 #include "win32/widgets/menu_painter.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr char kMainClass[] = "TfrmMain";
 constexpr char kContainerClass[] = "TPage";  // the notebook and its pages
-constexpr int kClientWidth = 686, kClientHeight = 269;
 
 // Containers pass their children's notifications up to the main window, which routes them to the form.
 bool isForwarded(UINT message) {
@@ -72,16 +72,13 @@ constexpr int kIconResource = 1;
 
 HMENU buildMenuBar() {
     HMENU bar = CreateMenu();
-    HMENU current = nullptr;
-    for (const MenuRow& row : menuBarTable()) {
-        if (row.depth == 0) {
-            current = CreatePopupMenu();
-            AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current), row.text);
-        } else if (row.text) {
-            AppendMenuA(current, MF_STRING, static_cast<UINT_PTR>(row.command), row.text);
-        } else {
-            AppendMenuA(current, MF_SEPARATOR, 0, nullptr);
+    for (const Menu& menu : menuBar()) {
+        HMENU drop = CreatePopupMenu();
+        for (const MenuItem& item : menu.items) {
+            if (item.separator()) AppendMenuA(drop, MF_SEPARATOR, 0, nullptr);
+            else AppendMenuA(drop, MF_STRING, static_cast<UINT_PTR>(item.command), item.caption.c_str());
         }
+        AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(drop), menu.caption.c_str());
     }
     return bar;
 }
@@ -129,16 +126,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::createControls(HINSTANCE instance) {
-    // In the order of Font: Plain, Title, Note, Status, Url, Warning, Support.
-    constexpr FontSpec specs[] = {{"Arial", 9},
-                                  {"Arial", 12, FW_BOLD},
-                                  {"Arial", 9, FW_NORMAL, true},
-                                  {"Arial", 9, FW_NORMAL, true, true},
-                                  {"Arial", 9, FW_NORMAL, false, true},
-                                  {"Arial", 9, FW_NORMAL, false, true},
-                                  {"Arial", 8}};
-    static_assert(std::size(specs) == std::size(decltype(fonts_){}));
-    for (std::size_t i = 0; i < std::size(specs); ++i) fonts_[i] = createFont(specs[i], dpi_);
+    for (std::size_t i = 0; i < std::size(fonts_); ++i) {
+        const vr::FontSpec& role = fontSpec(static_cast<Font>(i));
+        fonts_[i] = createFont({role.face, role.points, role.bold ? FW_BOLD : FW_NORMAL, role.italic, role.underline},
+                               dpi_);
+    }
     SendMessageA(window_, WM_SETFONT, WPARAM(font(Font::Plain)), FALSE);
 
     const DWORD container = WS_CHILD | WS_CLIPCHILDREN;
@@ -225,8 +217,7 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     return control;
 }
 
-// Labels size themselves to their text, every line of it, unless they word-wrap; a right-aligned one keeps its
-// right edge.
+// Labels size themselves to their text, as the description places them.
 void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     if (row.flags & Wrap) return;
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
@@ -239,13 +230,13 @@ void MainWindow::fitLabel(HWND label, const ControlRow& row) {
     const SIZE size{extent.right, extent.bottom};
     SelectObject(dc, old);
     ReleaseDC(label, dc);
-    int width = size.cx + scale(2);  // the static control needs a little room past the glyphs' advance
-    if (row.flags & MinWidth) width = std::max(width, scale(row.w));
     RECT r;
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, GetParent(label), reinterpret_cast<POINT*>(&r), 2);
-    const int left = row.flags & RightAlign ? r.right - width : r.left;
-    SetWindowPos(label, nullptr, left, r.top, width, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The static control needs a little room past the glyphs' advance.
+    const Box box = fittedLabel(row, {r.left, r.top, r.right - r.left, r.bottom - r.top}, size.cx + scale(2), size.cy,
+                                dpi_ / 96.0);
+    SetWindowPos(label, nullptr, box.x, box.y, box.w, box.h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND MainWindow::item(Ctl control) const {
@@ -324,7 +315,7 @@ void MainWindow::showPage(Page page) {
     ShowWindow(pages_[static_cast<int>(page_)], SW_HIDE);
     page_ = page;
     if (focusInNotebook) {
-        if (HWND first = GetNextDlgTabItem(next, nullptr, FALSE)) SetFocus(first);
+        if (HWND first = item(model_.firstFocusable(page))) SetFocus(first);
     }
 }
 
@@ -336,9 +327,9 @@ void MainWindow::showMain() {
         RECT work, frame;
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         GetWindowRect(window_, &frame);
-        const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-        SetWindowPos(window_, nullptr, work.left + (work.right - work.left - w) / 2,
-                     work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const Box at = centred({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                               frame.right - frame.left, frame.bottom - frame.top);
+        SetWindowPos(window_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         shownBefore_ = true;
     }
     ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);  // minimised from outside: back as it was
@@ -399,10 +390,10 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         char cls[16] = "";
         GetClassNameA(control, cls, sizeof cls);
         if (lstrcmpiA(cls, "Edit") == 0) break;  // a disabled edit keeps its own look
-        const auto id = static_cast<Ctl>(GetDlgCtrlID(control));
+        const auto row = rows_.find(static_cast<Ctl>(GetDlgCtrlID(control)));
         HDC dc = reinterpret_cast<HDC>(wParam);
-        if (id == Ctl::lblURL) SetTextColor(dc, RGB(0, 0, 255));
-        else if (id == Ctl::lblWarning) SetTextColor(dc, RGB(255, 0, 0));
+        if (row != rows_.end() && fontSpec(row->second->font).coloured)
+            SetTextColor(dc, COLORREF(fontSpec(row->second->font).colour));  // both are 0x00BBGGRR
         return reinterpret_cast<LRESULT>(backdrop_->brushFor(control, dc));
     }
     }

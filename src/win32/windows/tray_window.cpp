@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "form/tray_menu.h"
+#include "model/menus.h"
 #include "win32/windows/win32_util.h"
 #include "win32/windows/window_object.h"
 
@@ -12,14 +12,15 @@ namespace vr::win32 {
 
 namespace {
 
-// The shell gets the first form of the icon record (cbSize NOTIFYICONDATAA_V1_SIZE), which every shell reads;
-// its size differs per target. Its tip holds 64 characters: the 62 the icon keeps and the null fit.
+// The shell gets the second form of the icon record (cbSize NOTIFYICONDATAW_V2_SIZE, every shell since Windows
+// 2000), the first that carries a balloon; its size differs per target. Without NIM_SETVERSION the icon's
+// messages stay those of the first form. The tip keeps 62 characters, the balloon's text 255.
 #if defined(_WIN64)
-static_assert(NOTIFYICONDATAA_V1_SIZE == 104 && offsetof(NOTIFYICONDATAA, szTip) == 40);
+static_assert(NOTIFYICONDATAW_V2_SIZE == 952 && offsetof(NOTIFYICONDATAW, szTip) == 40);
 #else
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88 && offsetof(NOTIFYICONDATAA, szTip) == 24);
+static_assert(NOTIFYICONDATAW_V2_SIZE == 936 && offsetof(NOTIFYICONDATAW, szTip) == 24);
 #endif
-static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + 64 && kTrayTipLength < 64);
+static_assert(NOTIFYICONDATAW_V2_SIZE == offsetof(NOTIFYICONDATAW, guidItem) && kTrayTipLength < 128);
 
 constexpr UINT kCallbackMessage = WM_USER + 1;  // the shell reports the mouse on the icon with it
 constexpr UINT kTipMessage = WM_USER + 2;       // applies the tooltip again
@@ -27,24 +28,33 @@ constexpr UINT_PTR kRetryTimer = 1;
 constexpr UINT kRetryMs = 2000;
 
 bool notify(DWORD action, const TrayRecord& record) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
     data.hWnd = reinterpret_cast<HWND>(record.window);
     data.uID = record.id;
-    data.uFlags = (record.hasCallback ? NIF_MESSAGE : 0) | (record.hasIcon ? NIF_ICON : 0) | (record.hasTip ? NIF_TIP : 0);
+    data.uFlags = (record.hasCallback ? NIF_MESSAGE : 0) | (record.hasIcon ? NIF_ICON : 0) |
+                  (record.hasTip ? NIF_TIP : 0) | (record.hasInfo ? NIF_INFO : 0);
     data.hIcon = reinterpret_cast<HICON>(record.icon);
-    lstrcpynA(data.szTip, record.tip.c_str(), sizeof data.szTip);
+    lstrcpynW(data.szTip, widen(record.tip).c_str(), std::size(data.szTip));
+    lstrcpynW(data.szInfo, widen(record.info).c_str(), std::size(data.szInfo));
+    lstrcpynW(data.szInfoTitle, widen(record.infoTitle).c_str(), std::size(data.szInfoTitle));
+    data.dwInfoFlags = NIIF_INFO;
     data.uCallbackMessage = kCallbackMessage;
-    return Shell_NotifyIconA(action, &data) != FALSE;
+    return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
 }  // namespace
 
-TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND commands)
+TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND commands, int usualIcon, int litIcon)
     : application_(application), commands_(commands), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
     registerWindowClass(instance, kTrayWindowClass, objectWindowProc<TrayIconWindow>);
     CreateWindowExA(WS_EX_TOOLWINDOW, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-    icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this));
+    const int resources[2] = {usualIcon, litIcon};
+    for (int i = 0; i < 2; ++i)
+        pictures_[i] = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resources[i]), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this),
+                  reinterpret_cast<IconHandle>(pictures_[0]), reinterpret_cast<IconHandle>(pictures_[1]));
     // Whether the shell reports to windows at all is known by asking once; the hook is kept only while listened.
     if (RegisterShellHookWindow(window_)) {
         shellHook_ = RegisterWindowMessageA("SHELLHOOK");
@@ -66,14 +76,8 @@ TrayIconWindow::~TrayIconWindow() {
     if (hooked_) DeregisterShellHookWindow(window_);
     icon_.reset();
     DestroyWindow(window_);
-    if (picture_) DestroyIcon(picture_);
-}
-
-IconHandle TrayIconWindow::loadPicture(HINSTANCE instance, int resource) {
-    if (picture_) DestroyIcon(picture_);
-    picture_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    return reinterpret_cast<IconHandle>(picture_);
+    for (HICON picture : pictures_)
+        if (picture) DestroyIcon(picture);
 }
 
 LRESULT TrayIconWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -160,13 +164,13 @@ void TrayIconWindow::popUp(MenuHandle menu, ScreenPoint at) {
 
 HMENU createTrayMenu() {
     HMENU menu = CreatePopupMenu();
-    for (const TrayMenuRow& row : trayMenuTable()) {
-        if (!row.text) {
+    for (const MenuItem& item : trayMenu()) {
+        if (item.separator()) {
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(row.command), row.text);
-        if (row.isDefault) SetMenuDefaultItem(menu, static_cast<UINT>(row.command), FALSE);
+        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(item.command), item.caption.c_str());
+        if (item.isDefault) SetMenuDefaultItem(menu, static_cast<UINT>(item.command), FALSE);
     }
     return menu;
 }

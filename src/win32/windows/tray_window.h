@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "form/tray_icon.h"
+#include "win32/adapters/notify_icon.h"
 
 namespace vr::win32 {
 
@@ -14,21 +14,20 @@ inline constexpr char kTrayWindowClass[] = "TrmTrayIcon";
 
 class TrayIconWindow final : public WindowEvents, private TrayShell, private TrayWindow {
 public:
-    // application: the application's taskbar window. commands: the window the menu's commands go to.
-    TrayIconWindow(HINSTANCE instance, HWND application, HWND commands);
+    // application: the application's taskbar window. commands: the window the menu's commands go to. The
+    // pictures are icon resources, drawn at the small icon size: the usual one and the lit one.
+    TrayIconWindow(HINSTANCE instance, HWND application, HWND commands, int usualIcon, int litIcon);
     ~TrayIconWindow() override;  // removes the icon, destroys the window, frees the picture
     TrayIconWindow(const TrayIconWindow&) = delete;
     TrayIconWindow& operator=(const TrayIconWindow&) = delete;
 
-    TrmTrayIcon& icon() { return *icon_; }
+    NotifyIcon& icon() { return *icon_; }
     std::function<void()> onClose;  // a close request reached the icon's window
     std::function<void(WindowHandle)> onAttention;  // a window flashed its taskbar button
 
     // WindowEvents: the shell's notifications reach the icon's window while it is registered for them.
     std::optional<std::string> attentionUnavailable() override;
     void listen(bool changes, bool attention) override;
-    // Loads an icon resource at the small icon size into the component's own picture.
-    IconHandle loadPicture(HINSTANCE instance, int resource);
 
 private:
     template <class T>
@@ -51,11 +50,11 @@ private:
     HWND application_;
     HWND commands_;
     UINT taskbarCreated_;
-    HICON picture_ = nullptr;
+    HICON pictures_[2] = {};
     UINT shellHook_ = 0;  // the shell's notification message, where the shell reports to windows
     bool hooked_ = false;  // registered for it now
     bool tracking_ = false;  // a menu is up
-    std::optional<TrmTrayIcon> icon_;
+    std::optional<NotifyIcon> icon_;
 };
 
 // mnuSystemTray, built from its table, with the default item in bold.

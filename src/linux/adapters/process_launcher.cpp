@@ -1,4 +1,4 @@
-#include "linux/adapters/process_shell.h"
+#include "linux/adapters/process_launcher.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 extern char** environ;
 
@@ -52,27 +53,6 @@ void startDetached(const std::vector<std::string>& arguments, const std::string&
 
 }  // namespace
 
-std::vector<std::string> splitParameters(const std::string& parameters) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool inWord = false, quoted = false;
-    for (std::size_t i = 0; i < parameters.size(); ++i) {
-        const char c = parameters[i];
-        if (c == '\\' && i + 1 < parameters.size() && parameters[i + 1] == '"') {
-            current += '"', inWord = true, ++i;
-        } else if (c == '"') {
-            quoted = !quoted, inWord = true;
-        } else if (!quoted && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) {
-            if (inWord) arguments.push_back(current);
-            current.clear(), inWord = false;
-        } else {
-            current += c, inWord = true;
-        }
-    }
-    if (inWord) arguments.push_back(current);
-    return arguments;
-}
-
 std::string programPath(const std::string& file) {
     if (file.empty()) return "";
     if (file.find('/') != std::string::npos) return isProgram(file) ? file : "";
@@ -88,19 +68,24 @@ std::string programPath(const std::string& file) {
     return "";
 }
 
-void ProcessShell::open(WindowHandle, const std::string&, const std::string& file, const std::string& parameters,
-                        const std::string& folder, Show) {
+namespace {
+
+// A program is started itself; anything else goes to the desktop's opener.
+void open(const std::string& file, const std::string& folder) {
     if (file.empty()) return;
-    std::vector<std::string> arguments;
-    if (const std::string program = programPath(file); !program.empty()) {
-        arguments.push_back(program);
-        for (std::string& a : splitParameters(parameters)) arguments.push_back(std::move(a));
-    } else {
-        const std::string opener = programPath("xdg-open");
-        if (opener.empty()) return;
-        arguments = {opener, file};
-    }
-    startDetached(arguments, folder);
+    if (const std::string program = programPath(file); !program.empty()) return startDetached({program}, folder);
+    if (const std::string opener = programPath("xdg-open"); !opener.empty()) startDetached({opener, file}, folder);
 }
+
+}  // namespace
+
+void ProcessLauncher::program(const std::string& path) { open(path, ""); }
+
+void ProcessLauncher::document(const std::string& path) {
+    const auto slash = path.rfind('/');
+    open(path, slash == std::string::npos ? "" : path.substr(0, slash + 1));
+}
+
+void ProcessLauncher::address(const std::string& url) { open(url, ""); }
 
 }  // namespace vr::lx
