@@ -39,6 +39,47 @@ E2E_CASE(start_up_shows_no_window) {
                "fixed border with only the system menu and close box");
 }
 
+namespace {
+
+struct BalloonSearch {
+    const std::string& text;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK balloonWithText(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<BalloonSearch*>(param);
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpiA(cls, "tooltips_class32") != 0 || !IsWindowVisible(window)) return TRUE;
+    if (e2e::unicodeText(window).find(search.text) == std::string::npos) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// The shell's balloons are tooltips of the shell's own: the one that shows this text, or nullptr.
+HWND balloonSaying(const std::string& text) {
+    BalloonSearch search{text};
+    EnumWindows(balloonWithText, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+E2E_CASE(a_first_start_tells_once_where_the_program_went) {
+    const std::string note = "is running in the notification area. Double-click its icon to open it.";
+    std::string kept;
+    {
+        e2e::App app;  // no settings file: the very first start
+        e2e::check(e2e::waitFor([&] { return balloonSaying(note) != nullptr; }, 5000), "the icon's balloon says where it went");
+        app.post(Cmd::Exit);
+        if (HWND box = app.waitBox("Confirm")) e2e::App::answer(box, IDYES);
+        e2e::check(app.waitExit(), "Exit ends it, keeping what it keeps at the end");
+        kept = e2e::fileText(app.iniPath());
+    }
+    e2e::App again(kept);
+    e2e::check(!e2e::waitFor([&] { return balloonSaying(note) != nullptr; }, 2500), "the next start says nothing", kept);
+}
+
 E2E_CASE(commands_set_the_status_line) {
     e2e::App app;
     app.click(Ctl::btnExecute);

@@ -230,6 +230,11 @@ class App:
         ui.press(node, wait)
         return True
 
+    def says(self, text):
+        """Whether a window of the program shows text now (the tray icon's balloon, say)."""
+        app = self.application()
+        return app is not None and bool(ui.find_all(app, lambda n: text in ui.name(n) and ui.showing(n)))
+
     def box(self, caption, seconds=5.0):
         """A message box of the program with that caption, once it shows, or None."""
         def look():

@@ -52,12 +52,17 @@ def disable(app):
     ui.press(button)
 
 
+FIRST_START_NOTE = "is running in the notification area. Double-click its icon to open it."
+
+
 @case
 def start_hidden_in_the_tray_and_show_and_hide_from_it():
     with App() as app:  # no settings file at all
         icon = wait_for(app.tray_icon, 10, 0.1)
         check(icon is not None, "the tray icon docks in the tray's panel",
               "tray: " + str([app.screen.wm_class(w) for w in app.screen.tree(app.screen.trayer_panel())]))
+        check(wait_for(lambda: app.says(FIRST_START_NOTE), 5, 0.1), "the very first start says where it went",
+              ui.dump(app.application(), depth=4) if app.application() else "not on the bus")
         time.sleep(0.5)
         shown = [app.screen.name(w) for w in app.screen.clients_of(app.pid) if app.screen.mapped(w)]
         check(not shown, "no window of the program is mapped at start-up", shown)
@@ -90,6 +95,14 @@ def start_hidden_in_the_tray_and_show_and_hide_from_it():
         check(app.choose("Vigilamp", "Hide") and wait_for(lambda: app.main_window() is None, 5), "hidden again")
         check(app.tray_choose(TRAY_SHOW) and wait_for(app.main_shown, 5),
               "the tray menu's \"Show Vigilamp Rizu!\" shows it")
+        app.process.send_signal(signal.SIGTERM)
+        app.wait_exit(5)
+        config_ini = os.path.join(app.config_home, "vigilamp", "vigilamp.ini")
+        kept = open(config_ini).read() if os.path.exists(config_ini) else None
+    check(kept is not None, "its end kept a settings file")
+    with App(kept or NO_AUTOSTART) as again:
+        wait_for(again.tray_icon, 10, 0.1)
+        check(not wait_for(lambda: again.says(FIRST_START_NOTE), 2.5, 0.1), "and the next start says nothing")
 
 
 @case
