@@ -76,11 +76,12 @@ bool isSetButton(Ctl control) {
 
 MainForm::MainForm(const FormPorts& ports)
     : model(ports.model),
-      watch(ports.timers, ports.model, ports.windows, ports.lights, *this),
+      watch(ports.timers, ports.model, ports.windows, ports.lights, ports.lamps, *this),
       tmrStatus(ports.timers, static_cast<int>(TimerId::tmrStatus), 500),
       settings(ports.profile),
       view_(ports.view),
       lights_(ports.lights),
+      lamps_(ports.lamps),
       windows_(ports.windows),
       events_(ports.events),
       launcher_(ports.launcher),
@@ -179,6 +180,19 @@ void MainForm::tmrStatusTimer() {
     for (auto [light, key] : kStatusLights) model.led(light).setActive(states.of(key));
 }
 
+void MainForm::flashed(bool lit) {
+    tray_.show(lit && model.checked(Ctl::cbxFlashTrayIcon) ? TrayPicture::lit : TrayPicture::usual, kTitle);
+}
+
+void MainForm::showLampsState() {
+    const LampRoute route = lamps_.route();
+    model.setEnabled(Ctl::cbxLampsOnly, route != LampRoute::none);
+    model.setText(Ctl::lblLampsNote, route == LampRoute::keyboardDriver  ? kLampsByDriver
+                                     : route == LampRoute::xkbIndicators ? kLampsByXkb
+                                     : route == LampRoute::ledService    ? kLampsByLedService
+                                                                         : kLampsUnavailable);
+}
+
 void MainForm::updateStatusTimer() { tmrStatus.setEnabled(mainShown_ && !model.checked(Ctl::cbxDisableStat)); }
 
 void MainForm::showAsked() {
@@ -215,6 +229,7 @@ void MainForm::FormCreate() {
     watch.tmrSearch.setInterval(scanInterval());
     watch.tmrFlash.setInterval(flashInterval());
     showAttentionState();
+    showLampsState();
     // Start-up ends with the Execute command when the user asked to watch from the start.
     if (model.checked(Ctl::cbxWatchAtStart)) btnExecuteClick();
 }

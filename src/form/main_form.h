@@ -25,6 +25,7 @@ struct FormPorts {
     Windows& windows;
     WindowEvents& events;
     LockLights& lights;
+    Lamps& lamps;
     Dialogs& dialogs;
     ProfileFile& profile;
     Autostart& autostart;
@@ -175,12 +176,16 @@ private:
     void updateStatusTimer();
     Timer& timerOf(TimerId id);
 
-    // AlertActions: the program, the sound and the window action come here.
+    // AlertActions: the program, the sound and the window action come here, and the flash shows on the icon.
     void run(WindowHandle window) override;
     void stopSound() override;
+    void flashed(bool lit) override;
+    // How the lamps are reached here, or that they are not: shown on the Lighting page at start-up.
+    void showLampsState();
 
     View& view_;
     LockLights& lights_;
+    Lamps& lamps_;
     Windows& windows_;
     WindowEvents& events_;
     Launcher& launcher_;

@@ -15,7 +15,8 @@ enum class Ctl : int {
     lblScanSec, btnScanSet,
     // page "Lighting"
     lblLighting = 1201, gpbFlash, lblFlash, btnFlashSet, spnFlashing, lblFlashing, gpbFlshpat, lblFlshpat,
-    cbxFlshpatCaps, cbxFlshpatNum, cbxFlshpatScr, btnFlshpatSet,
+    cbxFlshpatCaps, cbxFlshpatNum, cbxFlshpatScr, btnFlshpatSet, gpbLamps, cbxLampsOnly, lblLampsNote,
+    cbxFlashTrayIcon,
     // page "Actions"
     lblActions = 1301, gpbAction, lblAction, rbnMinimise, rbnClose, rbnNothing, btnAction, gpbExecute,
     lblExecute, cbxEnable, txtFile, btnBrowse, btnClear, gpbSounds, lblAudio, cbxAudEnable, txtAudFile,

@@ -61,6 +61,13 @@ constexpr ControlRow kLighting[] = {
     {K::Check, Ctl::cbxFlshpatNum, Ctl::gpbFlshpat, "Number Lock", 6, 50, 97, 17, F::Plain, None},
     {K::Check, Ctl::cbxFlshpatScr, Ctl::gpbFlshpat, "Scroll Lock", 6, 68, 97, 17, F::Plain, None},
     {K::Button, Ctl::btnFlshpatSet, Ctl::gpbFlshpat, "Set", 220, 64, 75, 25, F::Plain, None},
+    // What flashes: the lamps alone (the lock keys untouched) where the system lets the program, and the tray
+    // icon. The pattern group's Set keeps both boxes.
+    {K::Group, Ctl::gpbLamps, page, "Lamps", 320, 28, 323, 113, F::Plain, None},
+    {K::Check, Ctl::cbxLampsOnly, Ctl::gpbLamps, "Flash the lamps only; leave Caps, Num and Scroll Lock as they are",
+     6, 16, 311, 30, F::Plain, Checked | Wrap},
+    {K::Label, Ctl::lblLampsNote, Ctl::gpbLamps, "", 24, 48, 293, 30, F::Support, Wrap},
+    {K::Check, Ctl::cbxFlashTrayIcon, Ctl::gpbLamps, "Flash the tray icon", 6, 82, 200, 17, F::Plain, Checked},
 };
 
 constexpr ControlRow kActions[] = {

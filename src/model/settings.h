@@ -22,7 +22,7 @@ inline constexpr std::size_t kValueChars = 2047;
 enum class Key : int {
     DisableStat, StartWithWindows, DelayValue, ScanInterval, LightingInterval, Caps, Num, Scr,
     Minimise, Close, Nothing, Enable, File, AudioEnable, AudFile, Handlename, Title, TitleEnable, Attention,
-    WatchAtStart,
+    WatchAtStart, LampsOnly, FlashTrayIcon,
 };
 
 // An interval's spin edit: the values its Set button accepts and the step of its arrows.
@@ -69,6 +69,10 @@ inline constexpr SettingKey kSettings[] = {
     {Key::TitleEnable, "Match", "TitleEnable", ValueType::Boolean, "0", Ctl::cbxTitleEnable, Ctl::btnTitleSet},
     {Key::Attention, "Match", "Attention", ValueType::Boolean, "0", Ctl::cbxAttention},
     {Key::WatchAtStart, "Match", "WatchAtStart", ValueType::Boolean, "0", Ctl::cbxWatchAtStart},
+    // What flashes: a file without these flashes the lamps alone where it can, and the tray icon with them.
+    {Key::LampsOnly, "Lighting", "LampsOnly", ValueType::Boolean, "1", Ctl::cbxLampsOnly, Ctl::btnFlshpatSet},
+    {Key::FlashTrayIcon, "Lighting", "FlashTrayIcon", ValueType::Boolean, "1", Ctl::cbxFlashTrayIcon,
+     Ctl::btnFlshpatSet},
 };
 
 constexpr const SettingKey& setting(Key key) { return kSettings[static_cast<int>(key)]; }
@@ -92,7 +96,7 @@ constexpr bool tableIsSound() {
     return true;
 }
 }  // namespace detail
-static_assert(std::size(kSettings) == 20 && detail::tableIsSound(),
+static_assert(std::size(kSettings) == 22 && detail::tableIsSound(),
               "kSettings lists every Key in load order, and every interval has its range, step, timer and button");
 
 }  // namespace vr

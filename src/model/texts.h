@@ -20,6 +20,12 @@ inline constexpr const char* kDefaultSoundName = "vigilampairraid.mp3";
 inline constexpr const char* kFirstRunNote =
     "Vigilamp Rizu! is running in the notification area. Double-click its icon to open it.";
 
+// The Lighting page's note on how the lamps are reached, in the user's words.
+inline constexpr const char* kLampsByDriver = "The lamps are lit through the keyboard driver.";
+inline constexpr const char* kLampsByXkb = "The lamps are lit through the X keyboard extension.";
+inline constexpr const char* kLampsByLedService = "The lamps are lit through the system's LED service.";
+inline constexpr const char* kLampsUnavailable = "Not available on this system: the lock keys are switched instead.";
+
 // The exception box's text: the message, with a "." added when its last character sorts above ".".
 inline std::string exceptionText(std::string message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';

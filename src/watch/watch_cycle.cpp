@@ -8,7 +8,7 @@ WindowRule windowRule(const Model& model) {
     return rule;
 }
 
-WatchCycle::WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights,
+WatchCycle::WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights, Lamps& lamps,
                        AlertActions& actions)
     : tmrDelay(timers, static_cast<int>(TimerId::tmrDelay), 1000),
       tmrSearch(timers, static_cast<int>(TimerId::tmrSearch), 500),
@@ -16,7 +16,12 @@ WatchCycle::WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLi
       model_(model),
       windows_(windows),
       lights_(lights),
+      lamps_(lamps),
       actions_(actions) {}
+
+bool WatchCycle::lampsOnly() const {
+    return model_.checked(Ctl::cbxLampsOnly) && lamps_.route() != LampRoute::none;
+}
 
 void WatchCycle::allLightsOff() {
     for (LockKey key : {LockKey::Caps, LockKey::Num, LockKey::Scroll}) lights_.set(key, false);
@@ -25,7 +30,12 @@ void WatchCycle::allLightsOff() {
 void WatchCycle::stopAlert() {
     tmrFlash.setEnabled(false);
     lit_ = false;
-    allLightsOff();
+    // The lamps go back to the lock state, which the user's typing alone has changed. The locks an alert switched
+    // go off, as they do whenever the lamps are not flashed alone.
+    if (flashing_ == Flashing::lamps) lamps_.release();
+    else if (flashing_ == Flashing::locks || !lampsOnly()) allLightsOff();
+    flashing_ = Flashing::nothing;
+    actions_.flashed(false);
     model_.setText(Ctl::lblStatus, kStatusIdle);
 }
 
@@ -94,6 +104,7 @@ void WatchCycle::windowChanged(WindowHandle window) {
 
 void WatchCycle::found(WindowHandle window) {
     tmrSearch.setEnabled(false);
+    flashing_ = lampsOnly() ? Flashing::lamps : Flashing::locks;
     tmrFlash.setEnabled(true);
     actions_.run(window);
 }
@@ -103,9 +114,16 @@ void WatchCycle::tmrFlashTimer() {
     // is found lights the pattern, the next puts every light off. The pattern boxes are read at every tick, so
     // a box ticked during an alert joins at the next lit tick.
     lit_ = !lit_;
-    lights_.set(LockKey::Caps, lit_ && model_.checked(Ctl::cbxFlshpatCaps));
-    lights_.set(LockKey::Num, lit_ && model_.checked(Ctl::cbxFlshpatNum));
-    lights_.set(LockKey::Scroll, lit_ && model_.checked(Ctl::cbxFlshpatScr));
+    const LockStates shown{lit_ && model_.checked(Ctl::cbxFlshpatCaps), lit_ && model_.checked(Ctl::cbxFlshpatNum),
+                           lit_ && model_.checked(Ctl::cbxFlshpatScr)};
+    if (flashing_ == Flashing::lamps) {
+        lamps_.show(shown);  // every tick: some systems repaint the lamps from the locks on their own
+    } else {
+        lights_.set(LockKey::Caps, shown.caps);
+        lights_.set(LockKey::Num, shown.num);
+        lights_.set(LockKey::Scroll, shown.scroll);
+    }
+    actions_.flashed(lit_);
 }
 
 }  // namespace vr

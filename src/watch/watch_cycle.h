@@ -23,11 +23,16 @@ public:
     // window action goes to; 0 when a scan found one, and the action looks for it afresh.
     virtual void run(WindowHandle window) = 0;
     virtual void stopSound() = 0;  // may throw the player's error
+    // The flash lit the pattern or put it out; false too when the alert stops.
+    virtual void flashed(bool lit) = 0;
 };
 
 class WatchCycle {
 public:
-    WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights, AlertActions& actions);
+    // An alert flashes the keyboard's lamps alone where the user asks for it and the lamps can be reached, and
+    // switches the lock keys otherwise.
+    WatchCycle(TimerHost& timers, Model& model, Windows& windows, LockLights& lights, Lamps& lamps,
+               AlertActions& actions);
 
     // The commands and shared steps.
     void stopAlert();
@@ -58,6 +63,9 @@ public:
     Timer tmrSearch;
     Timer tmrFlash;
 
+    // Whether an alert now would flash the lamps alone: the box ticked and a way to the lamps.
+    bool lampsOnly() const;
+
 private:
     void allLightsOff();
     void startWatch();
@@ -66,8 +74,11 @@ private:
     Model& model_;
     Windows& windows_;
     LockLights& lights_;
+    Lamps& lamps_;
     AlertActions& actions_;
     bool lit_ = false;  // the pattern shows: the flash ticks alternate between the pattern and all off
+    // What the alert that runs flashes, chosen as it began; the box changes the next alert.
+    enum class Flashing { nothing, locks, lamps } flashing_ = Flashing::nothing;
 };
 
 }  // namespace vr

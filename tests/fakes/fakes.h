@@ -90,6 +90,26 @@ public:
     bool allOff() const { return !lit[0] && !lit[1] && !lit[2]; }
 };
 
+// The keyboard's lamps apart from the lock state: no route until a test gives one, as on a system without any.
+class Lamps : public vr::Lamps {
+public:
+    LampRoute way = LampRoute::none;
+    std::vector<LockStates> shown;  // every show, in order
+    int releases = 0;
+    LockStates lamps;  // what the keyboard's lamps show now
+    LockLights* locks = nullptr;  // what a release gives them back
+
+    LampRoute route() override { return way; }
+    void show(LockStates l) override {
+        shown.push_back(l);
+        lamps = l;
+    }
+    void release() override {
+        ++releases;
+        if (locks) lamps = {locks->on(LockKey::Caps), locks->on(LockKey::Num), locks->on(LockKey::Scroll)};
+    }
+};
+
 // The Windows keyboard calls under TKeyLed. Synthesised strokes reach the state the thread reads only when the
 // system has taken them (settle), unless immediate is set.
 class Keyboard : public win32::KeyboardApi {

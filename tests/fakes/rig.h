@@ -29,6 +29,7 @@ struct Rig {
     Windows windows;
     WindowEvents events;
     LockLights lights;
+    Lamps lamps;
     Dialogs dialogs;
     Profile profile;
     Autostart autostart;
@@ -36,7 +37,7 @@ struct Rig {
     MediaPlayer player;
     TrayIcon tray;
     Journal journal;  // the window lookups and commands, the shell and the player, in one order
-    MainForm form{FormPorts{timers, model, view, windows, events, lights, dialogs, profile, autostart, launcher, player,
+    MainForm form{FormPorts{timers, model, view, windows, events, lights, lamps, dialogs, profile, autostart, launcher, player,
                             tray, kExecutable}};
 
     // Starts with no settings file.
@@ -45,6 +46,7 @@ struct Rig {
     explicit Rig(const Ini& ini, const std::function<void(Rig&)>& prepare = {}) {
         for (const auto& e : ini) profile.set(e.section, e.key, e.value);
         windows.journal = launcher.journal = player.journal = &journal;
+        lamps.locks = &lights;
         if (prepare) prepare(*this);
         timers.onTick = [this](int id) { form.timer(id); };
         form.create();

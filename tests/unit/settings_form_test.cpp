@@ -167,13 +167,14 @@ TEST(SettingsLoad, EveryKeyStoredFromItsControlLoadsBackIntoIt) {
 
 // ---- Stores
 
-TEST(SettingsStore, FlashingPatternSetStoresTheThreeBoxesInOrder) {
+TEST(SettingsStore, FlashingPatternSetStoresThePatternThenWhatFlashesInOrder) {
     fake::Rig rig;
     rig.model.setChecked(Ctl::cbxFlshpatNum, false);
+    rig.model.setChecked(Ctl::cbxFlashTrayIcon, false);
     rig.click(Ctl::btnFlshpatSet);
-    const std::vector<Write> expected = {{"FlashingPat", "Caps", "1", false},
-                                         {"FlashingPat", "Num", "0", false},
-                                         {"FlashingPat", "Scr", "1", false}};
+    const std::vector<Write> expected = {{"FlashingPat", "Caps", "1", false}, {"FlashingPat", "Num", "0", false},
+                                         {"FlashingPat", "Scr", "1", false}, {"Lighting", "LampsOnly", "1", false},
+                                         {"Lighting", "FlashTrayIcon", "0", false}};
     EXPECT_EQ(rig.profile.writes, expected);
 }
 

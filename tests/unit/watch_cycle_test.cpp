@@ -4,6 +4,9 @@
 
 #include "fakes/rig.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace vr {
 namespace {
 
@@ -159,6 +162,110 @@ TEST_F(WatchCycleTest, NoTimerLeftIsShownAndTheCommandEndsThere) {
     EXPECT_EQ(rig.dialogs.shown[0].text, "Not enough timers available.");
     EXPECT_EQ(rig.status(), "Vigilamp is idle.");
     EXPECT_FALSE(watch.tmrDelay.enabled());
+}
+
+// ---- The lamps alone, and the tray icon
+
+// A system with a way to the lamps: the alert leaves the lock keys as the user left them.
+struct LampsTest : ::testing::Test {
+    static fake::Ini ini(fake::Ini extra = {}) {
+        fake::Ini all = fake::designTimeIni();
+        all.push_back({"FlashingPat", "Caps", "1"});
+        all.push_back({"FlashingPat", "Scr", "1"});
+        for (auto& e : extra) all.push_back(e);
+        return all;
+    }
+    static void prepare(fake::Rig& r) {
+        r.lamps.way = LampRoute::xkbIndicators;
+        r.windows.open.insert("IMWindowClass");
+        r.lights.lit[0] = true;  // the user's own Caps Lock is on
+    }
+    fake::Rig rig{ini(), prepare};
+    void alert() {
+        rig.click(Ctl::btnExecute);
+        rig.timers.advance(11000);  // the delay and a scan
+        ASSERT_TRUE(rig.form.watch.tmrFlash.enabled());
+    }
+    static constexpr LockStates kPattern{true, false, true}, kOff{};
+};
+
+TEST_F(LampsTest, TheAlertFlashesTheLampsAloneAndTheTrayIconWithThemAtEveryTick) {
+    EXPECT_EQ(rig.view.texts[Ctl::lblLampsNote], "The lamps are lit through the X keyboard extension.");
+    EXPECT_TRUE(rig.view.enables[Ctl::cbxLampsOnly]);
+    alert();
+    rig.timers.advance(4000);
+    ASSERT_EQ(rig.lamps.shown.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const LockStates want = i % 2 == 0 ? kPattern : kOff;
+        EXPECT_TRUE(rig.lamps.shown[i].caps == want.caps && rig.lamps.shown[i].num == want.num &&
+                    rig.lamps.shown[i].scroll == want.scroll)
+            << "tick " << i;
+    }
+    EXPECT_TRUE(rig.lights.changes.empty()) << "no lock key switched: the user types as meant";
+    EXPECT_EQ(rig.tray.pictures, (std::vector<TrayPicture>{TrayPicture::usual, TrayPicture::usual, TrayPicture::lit,
+                                                           TrayPicture::usual, TrayPicture::lit, TrayPicture::usual}))
+        << "put out by the Execute, shown at start, then in the flash's rhythm";
+}
+
+TEST_F(LampsTest, EveryWayOutGivesTheLampsBackToTheLocksAndLeavesTheLocksAsTheUserLeftThem) {
+    const auto wayOut = [&](const char* how, const std::function<void(fake::Rig&)>& out) {
+        SCOPED_TRACE(how);
+        fake::Rig r{ini(), prepare};
+        r.click(Ctl::btnExecute);
+        r.timers.advance(12000);
+        ASSERT_TRUE(r.form.watch.tmrFlash.enabled());
+        r.lights.lit[2] = true;  // the user switches Scroll Lock on during the alert
+        out(r);
+        EXPECT_FALSE(r.form.watch.tmrFlash.enabled());
+        EXPECT_EQ(r.lamps.releases, 1);
+        EXPECT_TRUE(r.lamps.lamps.caps && !r.lamps.lamps.num && r.lamps.lamps.scroll) << "the lamps show the locks";
+        EXPECT_TRUE(r.lights.changes.empty()) << "and the locks are the user's";
+        EXPECT_EQ(r.tray.picture, TrayPicture::usual);
+    };
+    wayOut("Disable", [](fake::Rig& r) { r.click(Ctl::btnDisable); });
+    wayOut("Reset", [](fake::Rig& r) { r.click(Ctl::btnReset); });
+    wayOut("Exit, No", [](fake::Rig& r) {
+        r.dialogs.answers = {false};
+        r.menu(Cmd::Exit);
+    });
+    wayOut("Exit, Yes", [](fake::Rig& r) { r.menu(Cmd::TrayExit); });
+    wayOut("the close box", [](fake::Rig& r) { r.form.close(); });
+    wayOut("the session's end", [](fake::Rig& r) { r.form.endSession(); });
+}
+
+TEST_F(LampsTest, WithTheBoxOffOrNoWayToTheLampsTheLocksFlashAsTheyAlwaysDid) {
+    fake::Rig off{ini({{"Lighting", "LampsOnly", "0"}, {"Lighting", "FlashTrayIcon", "0"}}), prepare};
+    off.click(Ctl::btnExecute);
+    off.timers.advance(12000);
+    EXPECT_TRUE(off.lamps.shown.empty());
+    EXPECT_FALSE(off.lights.changes.empty()) << "the locks are switched";
+    EXPECT_TRUE(std::all_of(off.tray.pictures.begin(), off.tray.pictures.end(),
+                            [](TrayPicture p) { return p == TrayPicture::usual; }))
+        << "the tray icon keeps still with its box off";
+    off.click(Ctl::btnDisable);
+    EXPECT_TRUE(off.lightsOff()) << "and go off at the end, the user's Caps Lock too, as always";
+    EXPECT_EQ(off.lamps.releases, 0);
+
+    fake::Rig none{ini(), [](fake::Rig& r) {
+                       prepare(r);
+                       r.lamps.way = LampRoute::none;
+                   }};
+    EXPECT_FALSE(none.view.enables[Ctl::cbxLampsOnly]);
+    EXPECT_TRUE(none.view.checks[Ctl::cbxLampsOnly]) << "the stored choice stands";
+    EXPECT_EQ(none.view.texts[Ctl::lblLampsNote], "Not available on this system: the lock keys are switched instead.");
+    none.click(Ctl::btnExecute);
+    none.timers.advance(12000);
+    EXPECT_FALSE(none.lights.changes.empty());
+    EXPECT_TRUE(none.lamps.shown.empty());
+
+    // The box changes the next alert, not the one that runs: it ends the way it began.
+    alert();
+    rig.timers.advance(1000);
+    rig.toggle(Ctl::cbxLampsOnly);
+    rig.timers.advance(1000);
+    EXPECT_TRUE(rig.lights.changes.empty());
+    rig.click(Ctl::btnDisable);
+    EXPECT_EQ(rig.lamps.releases, 1);
 }
 
 }  // namespace

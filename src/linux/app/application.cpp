@@ -11,7 +11,9 @@
 
 #include "form/main_form.h"
 #include "linux/adapters/gst_player.h"
+#include "linux/adapters/choose_lamps.h"
 #include "linux/adapters/ini_profile.h"
+#include "linux/adapters/led_service_lamps.h"
 #include "linux/adapters/process_launcher.h"
 #include "linux/adapters/qt_ports.h"
 #include "linux/adapters/xdg_autostart.h"
@@ -22,6 +24,7 @@
 #include "linux/adapters/x11_attention.h"
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lights.h"
+#include "linux/adapters/xkb_lamps.h"
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
@@ -59,6 +62,8 @@ struct Application::Parts {
     explicit Parts(std::string executable);
     ~Parts();
     void watchSignals();  // SIGTERM, SIGINT and SIGHUP end the program the ordinary way
+    // The first way to the keyboard's lamps that works here, or none.
+    std::unique_ptr<Lamps> openLamps();
     void noteWayland();
 
     std::string executable;
@@ -66,6 +71,7 @@ struct Application::Parts {
     DisplayConnection requests, events;  // lookups and lights; the attention watch's events
     X11Windows windows{requests.display, ownClient()};
     XkbLockLights lights{requests.display};
+    std::unique_ptr<Lamps> lamps;
     X11Attention attention{events.display};
     IniProfile profile;
     XdgAutostart autostart{autostartFolder(), executable};
@@ -84,8 +90,9 @@ Application::Parts::Parts(std::string executablePath)
       profile(settingsPath(executable)),
       timers([this](int id) { form->timer(id); }) {
     model.attach(main);
+    lamps = openLamps();
     tray.emplace([this](int id) { form->command(id); });
-    form.emplace(FormPorts{timers, model, main, windows, attention, lights, dialogs, profile, autostart, launcher,
+    form.emplace(FormPorts{timers, model, main, windows, attention, lights, *lamps, dialogs, profile, autostart, launcher,
                            player, *tray, executable, "manual.html"});
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
@@ -111,6 +118,37 @@ Application::Parts::~Parts() {
     main.setForm(nullptr);
     form.reset();
     tray.reset();
+}
+
+namespace {
+
+// No way to the lamps: the lock keys are switched instead.
+struct NoLamps final : Lamps {
+    LampRoute route() override { return LampRoute::none; }
+    void show(LockStates) override {}
+    void release() override {}
+};
+
+}  // namespace
+
+std::unique_ptr<Lamps> Application::Parts::openLamps() {
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const bool wayland = session && std::string_view(session) == "wayland";
+    // The lamps' saved maps lie beside the settings: a program killed during an alert repairs them at its next start.
+    const std::string settings = profile.path();
+    const std::string savedMaps = settings.substr(0, settings.rfind('/') + 1) + "vigilamp-lamps.saved";
+    const char* leds = std::getenv("VIGILAMP_LEDS");  // where the kernel's LED devices are (the tests' own)
+    LampRoutes routes;
+    if (requests.display)
+        routes.xkb = [this, savedMaps] { return std::make_unique<XkbLamps>(requests.display, savedMaps); };
+    routes.ledService = [this, leds, wayland] {
+        // On Wayland the X lock state is XWayland's own copy: the lamps go back to what they showed before.
+        return std::make_unique<LedServiceLamps>(lights, leds && *leds ? leds : "/sys/class/leds",
+                                                 wayland ? LedServiceLamps::Back::asBefore
+                                                         : LedServiceLamps::Back::lockState);
+    };
+    if (auto chosen = chooseLamps(session, routes)) return chosen;
+    return std::make_unique<NoLamps>();
 }
 
 void Application::Parts::watchSignals() {

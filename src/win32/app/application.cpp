@@ -27,7 +27,7 @@ Application::Application(HINSTANCE instance, std::string executable) : executabl
     tray_.emplace(instance, window_, main_->handle(), kIconResource, kLitIconResource);
     tray_->icon().popupMenu = reinterpret_cast<MenuHandle>(trayMenu_);
     tray_->icon().onDoubleClick = [this] { form_->command(static_cast<int>(Cmd::TrayShow)); };
-    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, *dialogs_, profile_, autostart_,
+    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, lamps_, *dialogs_, profile_, autostart_,
                             launcher_, player_, tray_->icon(), executable_});
     tray_->onClose = [this] { form_->ownWindowClosing(); };
     tray_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };

@@ -9,7 +9,10 @@
 
 #include "form/main_form.h"
 #include "model/model.h"
+#include "win32/adapters/driver_lamps.h"
 #include "win32/adapters/key_led.h"
+#include "win32/adapters/keyboard_devices.h"
+#include "win32/adapters/worker_thread.h"
 #include "win32/adapters/media_player.h"
 #include "win32/adapters/ports_win32.h"
 #include "win32/windows/about_window.h"
@@ -38,6 +41,10 @@ private:
     Model model_;
     SystemKeyboard keyboard_;
     TKeyLed lights_{keyboard_};
+    // The lamps through the keyboard class driver, on a thread of their own, before the windows exist.
+    KeyboardDeviceCalls keyboardDevices_;
+    ThreadWorker lampsThread_;
+    DriverLamps lamps_{keyboardDevices_, lampsThread_, lights_};
     TopLevelWindows windows_;
     IniProfile profile_{executable_};
     RegistryRunKey runKey_;
