@@ -11,7 +11,7 @@ else
   echo "run: no display found, starting a virtual Xvfb display"
 fi
 trap wine_stop EXIT
-wine_start win64
+wine_start win64 || exit 1
 echo "run: display $DISPLAY, Wine prefix $WINEPREFIX"
 mkdir -p "$root/build/run"
 cp "$root/build/x86_64/vigilamp.exe" "$root/build/x86_64/vigilampairraid.mp3" "$root/build/run/"
