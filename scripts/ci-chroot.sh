@@ -80,7 +80,9 @@ cleanup() {
   local pids i
   pids=$(inside)
   if [ -n "$pids" ]; then
-    say "ending what was left running inside: $(for p in $pids; do tr '\0' ' ' < /proc/$p/cmdline 2>/dev/null | cut -c1-40; echo -n '; '; done)"
+    local what=() p
+    for p in $pids; do what+=("$p $(tr '\0' ' ' < "/proc/$p/cmdline" 2>/dev/null | cut -c1-60)"); done
+    say "ending what was left running inside:"; printf '  %s\n' "${what[@]}"
     kill -TERM $pids 2>/dev/null
     for _ in $(seq 50); do [ -z "$(inside)" ] && break; sleep 0.1; done
     pids=$(inside); [ -n "$pids" ] && kill -KILL $pids 2>/dev/null
