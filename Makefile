@@ -3,13 +3,14 @@
 # the packages (`make dist`). `make run-linux` starts the native Linux program.
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build native linux i686 x86_64 unit e2e fuzz bench dist test run run-linux clean
+.PHONY: help deps build native linux i686 x86_64 unit e2e fuzz bench dist test run run-linux ci-chroot clean
 
 help:
 	@echo "make run   - build and start vigilamp.exe under Wine (on \$$DISPLAY, or a virtual display)"
 	@echo "make run-linux - build and start the native Linux program (on \$$DISPLAY, or a virtual display)"
 	@echo "make test  - install what is missing, build all presets, run unit and end-to-end tests"
 	@echo "make bench - print the benchmark's figures (make fuzz, make dist: fuzzing at length, the packages)"
+	@echo "make ci-chroot - as root: CI's run on a fresh Debian 12 chroot (the committed HEAD; not part of make test)"
 
 deps:
 	@scripts/deps.sh
@@ -52,6 +53,10 @@ run: x86_64
 
 run-linux: linux
 	@scripts/run-linux.sh
+
+# The suite as CI runs it, on a fresh Debian 12 made with debootstrap under build/ci-chroot (as root)
+ci-chroot:
+	@scripts/ci-chroot.sh
 
 clean:
 	rm -rf build/native build/linux build/i686 build/x86_64 build/fuzz build/dist

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Linux program's figures: on a virtual display of its own (Xvfb, a session bus, openbox and trayer), the
+# The Linux program's figures: on the test desktop (scripts/desktop.sh: Xvfb, a session bus, openbox, trayer), the
 # program beside the least a Qt 6 tray program can be (bench/linux/bare_tray.cpp) and, as a second reference,
 # a bare Xlib loop that does only the scan (bench/linux/bare_poll.c). Nothing fails on a time.
 # Usage: scripts/bench-linux.sh [seconds of each idle measurement, default 60]
@@ -9,35 +9,18 @@ cd "$root"
 idle=${1:-60}
 bin=build/linux
 
-if [ -z "${VIGILAMP_BENCH_SESSION:-}" ]; then
-  cmake --preset linux >/dev/null && cmake --build --preset linux >/dev/null || exit 1
-  cmake --build --preset linux --target bench_bare_tray bench_bare_poll bench_tray_dock >/dev/null || exit 1
-  dir=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-bench-linux.XXXXXX")
-  exec 3> "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-  xvfb=$!
-  exec 3>&-
-  for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
-  trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$dir"' EXIT
-  DISPLAY=:$(head -1 "$dir/display") VIGILAMP_BENCH_SESSION=$dir dbus-run-session -- "$0" "$idle" \
-    2> >(grep -v 'Failed to set fd limit' >&2)  # the bus's note that it runs unprivileged
-  exit
-fi
+cmake --preset linux >/dev/null && cmake --build --preset linux >/dev/null || exit 1
+cmake --build --preset linux --target bench_bare_tray bench_bare_poll bench_tray_dock >/dev/null || exit 1
 
-# Inside the session: the desktop, then the figures.
-run=$VIGILAMP_BENCH_SESSION
+. scripts/desktop.sh
+run=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-bench-linux.XXXXXX")
+pids=()
+cleanup() { ((${#pids[@]})) && kill "${pids[@]}" 2>/dev/null && wait "${pids[@]}" 2>/dev/null; desktop_down; rm -rf "$run"; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+desktop_up wm tray || exit 1
 export XDG_CONFIG_HOME=$run/config  # whatever the programs write stays in the run's folder
 mkdir -p "$XDG_CONFIG_HOME"
-openbox >/dev/null 2>&1 &
-wm=$!
-# Openbox manages windows once it has loaded its theme, and then names it on the root.
-for _ in $(seq 400); do xprop -root _OB_THEME 2>/dev/null | grep -q ' = ' && break; sleep 0.05; done
-trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
-panel=$!
-pids=()
-cleanup() { kill "${pids[@]}" "$panel" "$wm" 2>/dev/null; wait 2>/dev/null; }
-trap cleanup EXIT
-for _ in $(seq 100); do xwininfo -root -tree 2>/dev/null | grep -qi trayer && break; sleep 0.05; done
 sleep 0.5  # the panel settles before anything docks in it
 cp "$bin/vigilamp" "$run/"
 

@@ -16,7 +16,7 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/vigilamp-bench.XXXXXX")
 cleanup() { wine_stop; rm -rf "$run"; }
 trap cleanup EXIT
 cp build/x86_64/{vigilamp,bench,bare}.exe "$run"/
-wine_start win64
+wine_start win64 || exit 1
 quiet() { tr -d '\r' | grep -v '^[a-z0-9]*:\(err\|fixme\|warn\)'; }
 row() {  # what value baseline unit target
   awk -v w="$1" -v v="$2" -v b="$3" -v u="$4" -v t="$5" \

@@ -20,16 +20,21 @@ for t in "${targets[@]}"; do
     continue
   fi
   echo "== e2e $t ($arch)"
-  wine_start "$arch"
+  if ! wine_start "$arch"; then
+    { echo "FAIL $t: Wine could not be started (above: why)"; echo "0 passed, 1 failed"; } > "$root/build/e2e-$t.log"
+    status=1
+    continue
+  fi
   timeout 900 $WINE "$root/build/$t/e2e_driver.exe" $filter 2>&1 | tr -d '\r' | tee "$root/build/e2e-$t.log" \
     | grep -v '^[a-z0-9]*:\(err\|fixme\|warn\)\|^ALSA lib '
   rc=${PIPESTATUS[0]}
   ((rc)) && status=1
-  xvfb=$WT_XVFB_PID dir=$WT_DIR
-  wine_stop
-  # Nothing of the run stays behind: its display server, its Wine server and its prefix are gone.
-  if { [ -n "$xvfb" ] && kill -0 "$xvfb" 2>/dev/null; } || [ -e "$dir" ]; then
-    echo "LEFTOVER after the $t run: $( [ -e "$dir" ] && echo "$dir" ) $(kill -0 "$xvfb" 2>/dev/null && echo "Xvfb $xvfb")"
+  dir=$WT_DIR
+  # Nothing of the run stays behind: its desktop (wine_stop says what of it still runs), its Wine server and its
+  # prefix are gone.
+  wine_stop || { echo "LEFTOVER after the $t run: its desktop (above)"; status=1; }
+  if [ -e "$dir" ]; then
+    echo "LEFTOVER after the $t run: $dir"
     status=1
   fi
   # The screenshots the suite took, as PNGs for a person to look at.

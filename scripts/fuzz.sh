@@ -6,7 +6,11 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-10}; shift || true
-cmake --preset fuzz >/dev/null && cmake --build --preset fuzz >/dev/null || exit 1
+mkdir -p build
+if ! { cmake --preset fuzz && cmake --build --preset fuzz; } >build/fuzz-build.log 2>&1; then
+  echo "fuzz: the targets did not build (build/fuzz-build.log); the build said:"; tail -n 20 build/fuzz-build.log
+  exit 1
+fi
 
 targets=("$@")
 ((${#targets[@]})) || targets=($(cd build/fuzz && ls *_fuzz | sed 's/_fuzz$//'))

@@ -11,8 +11,12 @@ else
   echo "run: no display found, starting a virtual Xvfb display"
 fi
 trap wine_stop EXIT
-wine_start win64
+trap 'exit 130' INT TERM
+wine_start win64 || exit 1
 echo "run: display $DISPLAY, Wine prefix $WINEPREFIX"
 mkdir -p "$root/build/run"
 cp "$root/build/x86_64/vigilamp.exe" "$root/build/x86_64/vigilampairraid.mp3" "$root/build/run/"
-cd "$root/build/run" && $WINE vigilamp.exe
+# In the background and waited for, so a signal to this script ends the program and its display at once (the
+# Wine server's end takes the program with it).
+cd "$root/build/run" && $WINE vigilamp.exe &
+wait $!

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test after a build: the native unit tests, a short fuzzing run, the end-to-end suite under
-# Wine + Xvfb, the Linux program's X11 adapters and end-to-end suite under Xvfb with a window manager and a
-# tray, then the packages: the Windows ones installed under Wine, the .deb installed, started and removed.
-# Ends with one summary line.
+# Runs every test after a build: the native unit tests, the test desktop's own test, a short fuzzing run, the
+# end-to-end suite under Wine + Xvfb, the Linux program's X11 adapters (Xvfb with a window manager), its LED
+# service adapter (a fake logind on a private bus) and its end-to-end suite (Xvfb with a window manager and a
+# tray), then the packages: the Windows ones installed under Wine, the .deb installed, started and removed.
+# Every display comes from the one test desktop, scripts/desktop.sh. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,6 +14,12 @@ echo "== unit tests"
 ctest --preset native --output-on-failure -j2 | tail -n 4
 unit=${PIPESTATUS[0]}
 ((unit)) && failures+=("unit tests (exit $unit)")
+
+echo "== the test desktop (scripts/desktop.sh: up, down, and pieces that cannot start)"
+tests/scripts/desktop_test.sh > build/desktop-test.log 2>&1
+desktop=$?
+grep -v '^ok ' build/desktop-test.log
+((desktop)) && failures+=("the test desktop (exit $desktop)")
 
 echo "== fuzzing (${FUZZ_SECONDS:-10} s per target)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
@@ -25,23 +32,37 @@ scripts/e2e.sh
 e2e=$?
 ((e2e)) && failures+=("end-to-end under Wine (exit $e2e)")
 
+# gtest_step <label> <name> <runner>: runs a GoogleTest runner that exits 2 when its test could not start (its
+# desktop or bus did not come up: it says why, and has one more chance), keeps what it printed in
+# build/<name>-tests.out and its counts in build/<name>-check.log; returns the runner's exit status.
+gtest_step() {
+  local label=$1 name=$2 runner=$3 out=build/$2-tests.out rc
+  "$runner" > "$out" 2>&1
+  rc=$?
+  if ((rc == 2)); then  # no test ran: say why, and give it one more chance
+    cat "$out"
+    echo "$label: the test could not start; once more"
+    "$runner" > "$out" 2>&1
+    rc=$?
+  fi
+  if ((rc)); then
+    tail -n 30 "$out"
+    failures+=("$label (exit $rc: $(grep -v '^$' "$out" | tail -n 1))")
+  else
+    tail -n 3 "$out"
+  fi
+  echo "$(grep -c '^\[       OK \]' "$out") passed, $(grep -c '^\[  FAILED  \] .* ms)$' "$out") failed" \
+    > "build/$name-check.log"
+  return $rc
+}
+
 echo "== Linux X11 adapters (a private X server with openbox)"
-tests/linux/run_x11_tests.sh > build/x11-tests.out 2>&1
+gtest_step "X11 adapters" x11 tests/linux/run_x11_tests.sh
 x11=$?
-if ((x11 == 2)); then  # its desktop did not come up, so no test ran: say why, and give it one more chance
-  cat build/x11-tests.out
-  echo "the X11 adapters' desktop did not come up; once more"
-  tests/linux/run_x11_tests.sh > build/x11-tests.out 2>&1
-  x11=$?
-fi
-if ((x11)); then
-  tail -n 30 build/x11-tests.out
-  failures+=("X11 adapters (exit $x11: $(grep -v '^$' build/x11-tests.out | tail -n 1))")
-else
-  tail -n 3 build/x11-tests.out
-fi
-echo "$(grep -c '^\[       OK \]' build/x11-tests.out) passed, $(grep -c '^\[  FAILED  \] .* ms)$' build/x11-tests.out) failed" \
-  > build/x11-check.log
+
+echo "== Linux LED service adapter (a fake logind on a private bus)"
+gtest_step "LED service adapter" led tests/linux/run_led_tests.sh
+led=$?
 
 echo "== Linux end-to-end tests"
 rm -f build/e2e-linux.log
@@ -67,15 +88,21 @@ sum() { grep -hE '^[0-9]+ passed, [0-9]+ failed' "${@:2}" 2>/dev/null | awk -v f
 e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
 pkg_logs=(build/dist-check.log build/deb-check.log)
-echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); X11 adapters: $(sum 1 build/x11-check.log) passed, $(sum 3 build/x11-check.log) failed; e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
-logs=("${e2e_logs[@]}" build/x11-check.log "${pkg_logs[@]}")
-if [ $unit = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $x11 = 0 ] && [ $dist = 0 ]; then
+counts() { echo "$(sum 1 "$@") passed, $(sum 3 "$@") failed"; }
+echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); desktop helper: $(counts build/desktop-test.log); X11 adapters: $(counts build/x11-check.log); LED service: $(counts build/led-check.log); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
+logs=("${e2e_logs[@]}" build/desktop-test.log build/x11-check.log build/led-check.log "${pkg_logs[@]}")
+if [ $unit = 0 ] && [ $desktop = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $x11 = 0 ] &&
+   [ $led = 0 ] && [ $dist = 0 ]; then
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
 printf 'failed: %s\n' "${failures[@]}"
+# uncounted <status> <log>: 1 when a step failed without counting a failed case of its own (a crash, no start).
+uncounted() { echo $(($1 != 0 && $(sum 3 "$2") == 0)); }
 # Steps that count no cases of their own count one each when they fail.
-failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) + (x11 != 0 && $(sum 3 build/x11-check.log) == 0) ))
+failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) + $(uncounted $x11 build/x11-check.log) +
+  $(uncounted $led build/led-check.log) + $(uncounted $desktop build/desktop-test.log) ))
 ((failed)) || failed=1  # a step that failed without counting its cases (a crash, a build error)
-echo "$(( $(sum 1 "${logs[@]}") )) passed, $failed failed"
+# The unit tests count as passed when the whole unit step did.
+echo "$(( $(sum 1 "${logs[@]}") + (unit == 0 ? unit_total : 0) )) passed, $failed failed"
 exit 1

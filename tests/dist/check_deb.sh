@@ -7,11 +7,12 @@
 # Usage: tests/dist/check_deb.sh   (as root, after scripts/dist.sh linux; ends with "<n> passed, <m> failed")
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/scripts/desktop.sh"
 work=$(mktemp -d)
-xvfb= program=
+program=
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  desktop_down
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -56,7 +57,8 @@ if [ "$(id -u)" != 0 ]; then
   finish
 fi
 export DEBIAN_FRONTEND=noninteractive
-for tool in desktop-file-validate:desktop-file-utils identify:imagemagick Xvfb:xvfb gst-launch-1.0:gstreamer1.0-tools; do
+for tool in desktop-file-validate:desktop-file-utils identify:imagemagick Xvfb:xvfb dbus-daemon:dbus xprop:x11-utils \
+            gst-launch-1.0:gstreamer1.0-tools; do
   command -v "${tool%%:*}" >/dev/null || apt-get install -y "${tool#*:}" >/dev/null 2>&1
 done
 
@@ -101,17 +103,7 @@ done
 check "the installed sound plays with the installed plug-ins" \
   timeout 30 gst-launch-1.0 -q playbin "uri=file://$lib/vigilampairraid.mp3" audio-sink=fakesink video-sink=fakesink
 
-# --- the program, under Xvfb, in a home of its own
-display=
-for n in $(seq 90 99); do [ -e "/tmp/.X11-unix/X$n" ] || { display=:$n; break; }; done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-mkdir -p "$work/home"
-HOME=$work/home XDG_CONFIG_HOME= DISPLAY=$display /usr/bin/vigilamp >"$work/program.log" 2>&1 &
-program=$!
-sleep 2
-check "the program keeps running (2 s)" kill -0 "$program"
+# --- the program, on the test desktop (a bare display and a session bus of its own), in a home of its own
 autostart=$work/home/.config/autostart/vigilamp.desktop
 started_by_entry() {  # the entry it wrote is valid and starts this very program
   desktop-file-validate "$autostart" || return 1
@@ -119,16 +111,37 @@ started_by_entry() {  # the entry it wrote is valid and starts this very program
   exec=${exec#\"}; exec=${exec%\"}
   [ "$(realpath "$exec")" = "$lib/vigilamp" ] || { echo "Exec=$exec"; return 1; }
 }
-check "it registered itself to start with the session" started_by_entry
-kill -TERM "$program" 2>/dev/null
+registered() {  # the entry is read until the program has written it, for at most 10 s
+  local tries=40 out
+  until out=$(started_by_entry 2>&1); do
+    ((--tries > 0)) || { echo "${out:-no entry at $autostart}"; return 1; }
+    kill -0 "$program" 2>/dev/null || { echo "the program ended first: $(tail -n 3 "$work/program.log")"; return 1; }
+    sleep 0.25
+  done
+}
 ended() { for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
-check "it ends on SIGTERM within 5 s" ended
-wait "$program" 2>/dev/null
-status=$?
-program=
-# SIGTERM ends it the way closing its window does: an ordinary exit, not death by the signal.
-check "it ends the ordinary way (exit code 0)" succeeded $status "$work/program.log"
-kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; xvfb=
+run_program() {
+  mkdir -p "$work/home"
+  HOME=$work/home XDG_CONFIG_HOME= /usr/bin/vigilamp >"$work/program.log" 2>&1 &
+  program=$!
+  check "it registered itself to start with the session" registered
+  sleep 2
+  check "the program keeps running (2 s after it registered)" kill -0 "$program"
+  kill -TERM "$program" 2>/dev/null
+  check "it ends on SIGTERM within 5 s" ended
+  wait "$program" 2>/dev/null
+  local status=$?
+  program=
+  # SIGTERM ends it the way closing its window does: an ordinary exit, not death by the signal.
+  check "it ends the ordinary way (exit code 0)" succeeded $status "$work/program.log"
+}
+if desktop_up size=1024x768 2>"$work/desktop.log"; then
+  run_program
+  desktop_down 2>"$work/desktop.log"
+  check "its desktop ends with nothing left running" succeeded $? "$work/desktop.log"
+else
+  failed=$((failed + 1)); echo "FAIL the program's desktop did not come up:"; sed 's/^/     /' "$work/desktop.log"
+fi
 
 # --- removed
 apt-get remove -y vigilamp >"$work/remove.log" 2>&1

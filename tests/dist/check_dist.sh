@@ -21,6 +21,16 @@ check() {  # check <what> <command...>: one line per check, the command's own ou
   else failed=$((failed + 1)); echo "FAIL $what"; [ -n "$out" ] && printf '%s\n' "$out" | sed 's/^/     /'; fi
 }
 same() { cmp "$1" "$2"; }
+# eventually <seconds> <test...>: what Wine, an installer or the program writes is read again every 0.25 s until
+# the test holds, for at most <seconds>; a failure shows the last try's words.
+eventually() {
+  local tries=$(($1 * 4)) out
+  shift
+  while ! out=$("$@" 2>&1); do
+    ((--tries > 0)) || { [ -n "$out" ] && printf '%s\n' "$out"; return 1; }
+    sleep 0.25
+  done
+}
 status_is() { [ "$2" = "$1" ] || { echo "exit code $2"; return 1; }; }
 crlf_only() { ! grep -n -v $'\r$' "$1"; }
 pe_machine() {  # pe_machine <exe> <i686|x86_64>
@@ -82,7 +92,10 @@ run_installer() {
     return
   fi
   echo "== installing $t under Wine ($arch)"
-  wine_start $arch
+  if ! wine_start $arch; then
+    failed=$((failed + 1)); echo "FAIL $t installer run: Wine could not be started (above: why)"
+    return
+  fi
   run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
   user_run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
   uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vigilamp Rizu'
@@ -93,29 +106,47 @@ run_installer() {
     [ "$got" = "$3" ] || { echo "$1\\$2 is \"$got\", not \"$3\""; return 1; }
   }
   reg_absent() { ! w reg query "$1" /v "$2" | grep -q "$2"; }
+  reg_present() { w reg query "$1" /v "$2" | grep -q "^ *$2 " || { echo "$1\\$2 is not there"; return 1; }; }
   key_absent() { ! w reg query "$1" >/dev/null 2>&1 || { w reg query "$1"; return 1; }; }
   winpath() { w winepath -u "$1"; }
-  localappdata=$(w cmd /c 'echo %LOCALAPPDATA%')
-  appdata=$(w cmd /c 'echo %APPDATA%')
+  wine_env() {  # <name>: the variable as Wine's cmd expands it, asked again until it answers
+    local value tries=40
+    while value=$(w cmd /c "echo %$1%"); [ -z "$value" ] || [ "$value" = "%$1%" ]; do
+      ((--tries > 0)) || { echo "Wine's cmd did not expand %$1%" >&2; return 1; }
+      sleep 0.25
+    done
+    echo "$value"
+  }
+  if ! localappdata=$(wine_env LOCALAPPDATA) || ! appdata=$(wine_env APPDATA); then
+    failed=$((failed + 1)); echo "FAIL $t installer run: Wine's folders could not be read"
+    wine_stop; unset WINEPREFIX WT_DIR
+    return
+  fi
   target="$localappdata\\Programs\\Vigilamp Rizu"
   dir=$(winpath "$target")
   shortcut=$(winpath "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Vigilamp Rizu!.lnk")
   no_file() { [ ! -e "$1" ] || { echo "$1 is still there"; return 1; }; }
   # The uninstaller copies itself away and returns at once; its last step is to remove its entry.
-  uninstalled() { for _ in $(seq 60); do key_absent "$uninstall_key" >/dev/null && return 0; sleep 0.3; done; return 1; }
+  uninstalled() { eventually 20 key_absent "$uninstall_key"; }
+  # The installer's last step is to write the entry's size: the size there again means it has finished.
+  installed() { eventually 60 reg_present "$uninstall_key" EstimatedSize; }
 
   $WINE "$setup" /S >/dev/null 2>&1
   check "$t: the installer ends with exit code 0" status_is 0 $?
-  for f in "${files[@]}"; do check "$t: installed: $f" same "$dir/$f" "$work/zip-$t/Vigilamp Rizu/$f"; done
-  check "$t: installed: uninstall.exe" test -f "$dir/uninstall.exe"
-  check "$t: installed: the Start-menu shortcut" test -f "$shortcut"
-  check "$t: the shortcut starts the installed vigilamp.exe" grep -aqiF "Programs\\Vigilamp Rizu\\vigilamp.exe" "$shortcut"
-  check "$t: Add/Remove Programs: name" reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
-  check "$t: Add/Remove Programs: version" reg_is "$uninstall_key" DisplayVersion "$version"
-  check "$t: Add/Remove Programs: uninstall command" reg_is "$uninstall_key" UninstallString "\"$target\\uninstall.exe\""
+  check "$t: the installer finishes" installed
+  # The registry is read until the value is there, not once: it may lag the installer's end.
+  check "$t: Add/Remove Programs: uninstall command" \
+    eventually 30 reg_is "$uninstall_key" UninstallString "\"$target\\uninstall.exe\""
   check "$t: Add/Remove Programs: quiet uninstall command" \
-    reg_is "$uninstall_key" QuietUninstallString "\"$target\\uninstall.exe\" /S"
-  check "$t: Add/Remove Programs: folder" reg_is "$uninstall_key" InstallLocation "$target"
+    eventually 30 reg_is "$uninstall_key" QuietUninstallString "\"$target\\uninstall.exe\" /S"
+  check "$t: Add/Remove Programs: name" eventually 30 reg_is "$uninstall_key" DisplayName "Vigilamp Rizu!"
+  check "$t: Add/Remove Programs: version" eventually 30 reg_is "$uninstall_key" DisplayVersion "$version"
+  check "$t: Add/Remove Programs: folder" eventually 30 reg_is "$uninstall_key" InstallLocation "$target"
+  for f in "${files[@]}"; do check "$t: installed: $f" eventually 30 same "$dir/$f" "$work/zip-$t/Vigilamp Rizu/$f"; done
+  check "$t: installed: uninstall.exe" eventually 30 test -f "$dir/uninstall.exe"
+  check "$t: installed: the Start-menu shortcut" eventually 30 test -f "$shortcut"
+  check "$t: the shortcut starts the installed vigilamp.exe" \
+    eventually 30 grep -aqiF "Programs\\Vigilamp Rizu\\vigilamp.exe" "$shortcut"
 
   # The program from its new home, told to start with Windows: it writes its own Run value.
   printf '[Status]\r\nStartWithWindows=1\r\n' > "$dir/vigilamp.ini"
@@ -123,7 +154,7 @@ run_installer() {
   program=$!
   check "$t: the installed program runs: its main window exists" $WINE "$probe" find TfrmMain "Vigilamp Rizu!" 30
   check "$t: the program registered its own path, quoted, to start with Windows" \
-    reg_is "$run_key" "Vigilamp Rizu" "\"$target\\vigilamp.exe\""
+    eventually 30 reg_is "$run_key" "Vigilamp Rizu" "\"$target\\vigilamp.exe\""
   # _?= runs the uninstaller where it is, so its exit code is seen here. It must be the command line's bare
   # last word, spaces and all, so a batch file passes it.
   printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%ERRORLEVEL%%\r\n' "$target" "$target" > "$WT_DIR/un.bat"
@@ -140,10 +171,12 @@ run_installer() {
   w reg add "$user_run_key" /v "Vigilamp Rizu" /d "$target\\vigilamp.exe" /f >/dev/null
   $WINE "$dir/uninstall.exe" /S >/dev/null 2>&1
   check "$t: the uninstaller finishes" uninstalled
-  check "$t: uninstalled: the program's folder is gone" no_file "$dir"
-  check "$t: uninstalled: the shortcut is gone" no_file "$shortcut"
-  check "$t: uninstalled: the per-machine Run value (quoted path) is gone" reg_absent "$run_key" "Vigilamp Rizu"
-  check "$t: uninstalled: the per-user Run value (bare path) is gone" reg_absent "$user_run_key" "Vigilamp Rizu"
+  check "$t: uninstalled: the program's folder is gone" eventually 30 no_file "$dir"
+  check "$t: uninstalled: the shortcut is gone" eventually 30 no_file "$shortcut"
+  check "$t: uninstalled: the per-machine Run value (quoted path) is gone" \
+    eventually 30 reg_absent "$run_key" "Vigilamp Rizu"
+  check "$t: uninstalled: the per-user Run value (bare path) is gone" \
+    eventually 30 reg_absent "$user_run_key" "Vigilamp Rizu"
 
   # A chosen folder holding a file of the user's, and a Run value that starts another copy.
   other='C:\Apps\Vigilamp'
@@ -151,18 +184,22 @@ run_installer() {
   mkdir -p "$odir"; echo mine > "$odir/notes.txt"
   w reg add "$run_key" /v "Vigilamp Rizu" /d 'C:\Portable\vigilamp.exe' /f >/dev/null
   $WINE "$setup" /S "/D=$other" >/dev/null 2>&1
-  check "$t: installed into the folder given with /D" test -f "$odir/vigilamp.exe" -a -f "$odir/uninstall.exe"
-  check "$t: Add/Remove Programs: the chosen folder" reg_is "$uninstall_key" InstallLocation "$other"
-  # Installing again over it, as an update does, keeps the user's settings.
+  check "$t: the installer finishes" installed
+  check "$t: installed into the folder given with /D" eventually 30 test -f "$odir/vigilamp.exe" -a -f "$odir/uninstall.exe"
+  check "$t: Add/Remove Programs: the chosen folder" eventually 30 reg_is "$uninstall_key" InstallLocation "$other"
+  # Installing again over it, as an update does, keeps the user's settings. The size is taken away first, so
+  # that its return shows this installer has finished before the settings are read.
   printf '[Timers]\r\nDelayValue=5000\r\n' > "$odir/vigilamp.ini"
+  w reg delete "$uninstall_key" /v EstimatedSize /f >/dev/null
   $WINE "$setup" /S "/D=$other" >/dev/null 2>&1
+  check "$t: installing over it finishes" installed
   check "$t: installing over it keeps vigilamp.ini" grep -q 'DelayValue=5000' "$odir/vigilamp.ini"
   $WINE "$odir/uninstall.exe" /S >/dev/null 2>&1
   check "$t: the uninstaller finishes" uninstalled
-  for f in "${files[@]}" vigilamp.ini uninstall.exe; do check "$t: uninstalled: $f" no_file "$odir/$f"; done
+  for f in "${files[@]}" vigilamp.ini uninstall.exe; do check "$t: uninstalled: $f" eventually 30 no_file "$odir/$f"; done
   check "$t: the user's own file and so the folder stay" same "$odir/notes.txt" <(echo mine)
   check "$t: a Run value starting another copy stays" reg_is "$run_key" "Vigilamp Rizu" 'C:\Portable\vigilamp.exe'
-  wine_stop
+  wine_stop || { failed=$((failed + 1)); echo "FAIL $t: the desktop Wine ran on did not end (above: what)"; }
   unset WINEPREFIX WT_DIR
 }
 
