@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test after a build: the native unit tests, the test desktop's own test, a short fuzzing run, the
 # end-to-end suite under Wine + Xvfb, the Linux program's X11 adapters (Xvfb with a window manager), its LED
-# service adapter (a fake logind on a private bus) and its end-to-end suite (Xvfb with a window manager and a
+# service adapter (a fake logind on a private bus), its Wayland window sources (headless compositors) and its
+# end-to-end suite (Xvfb with a window manager and a
 # tray), then the packages: the Windows ones installed under Wine, the .deb installed, started and removed.
 # Every display comes from the one test desktop, scripts/desktop.sh. Ends with one summary line.
 set -uo pipefail
@@ -64,6 +65,10 @@ echo "== Linux LED service adapter (a fake logind on a private bus)"
 gtest_step "LED service adapter" led tests/linux/run_led_tests.sh
 led=$?
 
+echo "== Linux Wayland window sources (sway, KWin, weston and GNOME Shell headless)"
+gtest_step "Wayland sources" wayland tests/linux/run_wayland_tests.sh
+wayland=$?
+
 echo "== Linux end-to-end tests"
 rm -f build/e2e-linux.log
 scripts/e2e-linux.sh
@@ -89,10 +94,11 @@ e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
 pkg_logs=(build/dist-check.log build/deb-check.log)
 counts() { echo "$(sum 1 "$@") passed, $(sum 3 "$@") failed"; }
-echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); desktop helper: $(counts build/desktop-test.log); X11 adapters: $(counts build/x11-check.log); LED service: $(counts build/led-check.log); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
-logs=("${e2e_logs[@]}" build/desktop-test.log build/x11-check.log build/led-check.log "${pkg_logs[@]}")
+echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); desktop helper: $(counts build/desktop-test.log); X11 adapters: $(counts build/x11-check.log); LED service: $(counts build/led-check.log); Wayland: $(counts build/wayland-check.log); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
+logs=("${e2e_logs[@]}" build/desktop-test.log build/x11-check.log build/led-check.log build/wayland-check.log
+      "${pkg_logs[@]}")
 if [ $unit = 0 ] && [ $desktop = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $x11 = 0 ] &&
-   [ $led = 0 ] && [ $dist = 0 ]; then
+   [ $led = 0 ] && [ $wayland = 0 ] && [ $dist = 0 ]; then
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
 fi
@@ -101,7 +107,8 @@ printf 'failed: %s\n' "${failures[@]}"
 uncounted() { echo $(($1 != 0 && $(sum 3 "$2") == 0)); }
 # Steps that count no cases of their own count one each when they fail.
 failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) + $(uncounted $x11 build/x11-check.log) +
-  $(uncounted $led build/led-check.log) + $(uncounted $desktop build/desktop-test.log) ))
+  $(uncounted $led build/led-check.log) + $(uncounted $wayland build/wayland-check.log) +
+  $(uncounted $desktop build/desktop-test.log) ))
 ((failed)) || failed=1  # a step that failed without counting its cases (a crash, a build error)
 # The unit tests count as passed when the whole unit step did.
 echo "$(( $(sum 1 "${logs[@]}") + (unit == 0 ? unit_total : 0) )) passed, $failed failed"

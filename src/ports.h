@@ -105,6 +105,10 @@ public:
     // A platform whose windows carry more than one name for their class answers to each.
     virtual bool fits(WindowHandle window, const WindowRule& rule) = 0;
     virtual OwnerTerms terms() { return {}; }
+    // Which windows the program sees here, in the user's words ("every top-level window"), and what the desktop
+    // will not let it do to them ("" when nothing: the window actions all work).
+    virtual std::string reach() = 0;
+    virtual std::string limits() { return {}; }
 
     // Characters, not counting the NUL: what the survey's list keeps, and the longest title a rule reads.
     static constexpr std::size_t kTitleChars = 128, kClassChars = 128, kRuleTitleChars = 2048;

@@ -230,6 +230,7 @@ void MainForm::FormCreate() {
     watch.tmrFlash.setInterval(flashInterval());
     showAttentionState();
     showLampsState();
+    showDesktopState();
     // Start-up ends with the Execute command when the user asked to watch from the start.
     if (model.checked(Ctl::cbxWatchAtStart)) btnExecuteClick();
 }

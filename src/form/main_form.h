@@ -58,6 +58,9 @@ public:
     void windowChanged(WindowHandle window) {
         dispatch([&] { watch.windowChanged(window); });
     }
+    // What this desktop lets the program see and do, on the Match page, and what the window actions cannot do, on
+    // the Actions page: at start-up and after each alert (a desktop may tell only once it was asked).
+    void showDesktopState();
     // The player failed on a thread of its own, after its call had returned: shown as the call's error would be.
     void playerFailed(const std::string& message) {
         dispatch([&] { throw Error(message); });

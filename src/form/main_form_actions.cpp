@@ -41,6 +41,7 @@ void MainForm::run(WindowHandle asked) {
     if (window == 0) return;
     if (model.checked(Ctl::rbnMinimise)) windows_.minimise(window);
     else if (model.checked(Ctl::rbnClose)) windows_.close(window);
+    showDesktopState();
 }
 
 void MainForm::stopSound() { player_.stop(); }

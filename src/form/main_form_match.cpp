@@ -40,6 +40,18 @@ void MainForm::btnTestClick() {
                                           "\r\nTitle: " + *title);
 }
 
+void MainForm::showDesktopState() {
+    const LampRoute route = lamps_.route();
+    const char* lamps = route == LampRoute::keyboardDriver  ? "through the keyboard driver"
+                        : route == LampRoute::xkbIndicators ? "through the X keyboard extension"
+                        : route == LampRoute::ledService    ? "through the system's LED service"
+                                                            : "the lock keys are switched, no lamp alone";
+    const bool attention = !events_.attentionUnavailable();
+    model.setText(Ctl::lblDesktop, "Windows: " + windows_.reach() + ". Lamps: " + lamps + ". Attention: " +
+                                       (attention ? "reported." : "not reported here."));
+    model.setText(Ctl::lblActionLimits, windows_.limits());
+}
+
 void MainForm::showAttentionState() {
     const auto why = events_.attentionUnavailable();
     model.setEnabled(Ctl::cbxAttention, !why);

@@ -20,14 +20,14 @@ enum class Ctl : int {
     // page "Actions"
     lblActions = 1301, gpbAction, lblAction, rbnMinimise, rbnClose, rbnNothing, btnAction, gpbExecute,
     lblExecute, cbxEnable, txtFile, btnBrowse, btnClear, gpbSounds, lblAudio, cbxAudEnable, txtAudFile,
-    btnAudBrowse, btnAudClear, btnDefault, lblSupport,
+    btnAudBrowse, btnAudClear, btnDefault, lblSupport, lblActionLimits,
     // page "Advanced"
     lblAdvanced = 1401, lblWarning, gpbUnsupported, lblUnsupported, lblDetected, lsbHandles, btnScan,
     gpbHandle, lblHandle, btnSet, cbxEnableAdvanced, lblHandlename, lblClassname,
     // page "Match"
     lblMatch = 1501, gpbRule, lblRule, lblRuleClass, lblMatchClass, cbxTitleEnable, txtTitle, lblPatternHelp,
     btnTitleSet, gpbAttention, lblAttentionNote, cbxAttention, lblAttentionState, gpbStartUp, cbxWatchAtStart,
-    lblStartUpNote, gpbTest, lblTestNote, btnTest, lblTestResult,
+    lblStartUpNote, gpbTest, lblTestNote, btnTest, lblTestResult, gpbDesktop, lblDesktop,
 };
 
 // The notebook's pages, in their order.

@@ -80,6 +80,8 @@ constexpr ControlRow kActions[] = {
     {K::Radio, Ctl::rbnClose, Ctl::gpbAction, "Close the window", 6, 70, 139, 17, F::Plain, None},
     {K::Radio, Ctl::rbnNothing, Ctl::gpbAction, "Nothing, just alert me", 6, 88, 141, 17, F::Plain, None},
     {K::Button, Ctl::btnAction, Ctl::gpbAction, "Set", 220, 86, 75, 25, F::Plain, None},
+    // What the desktop will not let a program do to its windows, where it says so (some Wayland desktops).
+    {K::Label, Ctl::lblActionLimits, Ctl::gpbAction, "", 150, 50, 145, 34, F::Support, Wrap},
     {K::Group, Ctl::gpbExecute, page, "Program execution", 8, 150, 301, 123, F::Plain, None},
     {K::Label, Ctl::lblExecute, Ctl::gpbExecute,
      "In addition to alerting you of windows, Vigilamp can also execute files or programs.", 4, 16, 283, 30,
@@ -143,11 +145,14 @@ constexpr ControlRow kMatch[] = {
      F::Plain, None},
     {K::Label, Ctl::lblStartUpNote, Ctl::gpbStartUp, "As if you gave the Execute command yourself.", 6, 38, 300,
      15, F::Note, None},
-    {K::Group, Ctl::gpbTest, page, "Test", 320, 92, 323, 173, F::Plain, None},
+    {K::Group, Ctl::gpbTest, page, "Test", 320, 92, 323, 115, F::Plain, None},
     {K::Label, Ctl::lblTestNote, Ctl::gpbTest, "Which window matches the rule right now?", 6, 16, 300, 15, F::Note,
      None},
     {K::Button, Ctl::btnTest, Ctl::gpbTest, "Test", 6, 36, 75, 25, F::Plain, None},
-    {K::Label, Ctl::lblTestResult, Ctl::gpbTest, "", 6, 66, 311, 100, F::Plain, Wrap},
+    {K::Label, Ctl::lblTestResult, Ctl::gpbTest, "", 6, 64, 311, 48, F::Plain, Wrap},
+    // What this desktop lets the program see and do: its windows, its lamps, attention.
+    {K::Group, Ctl::gpbDesktop, page, "This desktop", 320, 209, 323, 56, F::Plain, None},
+    {K::Label, Ctl::lblDesktop, Ctl::gpbDesktop, "", 6, 15, 311, 38, F::Support, Wrap},
 };
 
 constexpr PageTable kPages[] = {

@@ -227,6 +227,9 @@ public:
         if (const Desktop* w = find([&](const Desktop& d) { return d.handle == window; })) return w->title;
         return std::nullopt;
     }
+    std::string reached = "every window of the fake desktop", limited;
+    std::string reach() override { return reached; }
+    std::string limits() override { return limited; }
     void closeDesktopWindow(WindowHandle window) {
         std::erase_if(desktop, [&](const Desktop& d) { return d.handle == window; });
     }

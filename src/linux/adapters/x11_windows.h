@@ -71,6 +71,7 @@ public:
     // _NET_WM_NAME (UTF-8), else WM_NAME; at most kRuleTitleChars characters.
     std::optional<std::string> titleOf(WindowHandle window) override;
     OwnerTerms terms() override { return {"Window", "X client (not a thread)"}; }
+    std::string reach() override { return "the X11 windows of this desktop"; }
 
 private:
     bool own(XWindow window) const { return ownClient_ != 0 && (window & ~resourceMask_) == ownClient_; }

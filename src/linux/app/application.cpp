@@ -18,6 +18,8 @@
 #include "linux/adapters/qt_ports.h"
 #include "linux/adapters/xdg_autostart.h"
 #include "linux/windows/main_window.h"
+#include "linux/wayland/composite_windows.h"
+#include "linux/wayland/session_sources.h"
 #include "linux/windows/tray.h"
 #include "model/model.h"
 // Xlib last: its macros must not reach the headers above.
@@ -64,15 +66,21 @@ struct Application::Parts {
     void watchSignals();  // SIGTERM, SIGINT and SIGHUP end the program the ordinary way
     // The first way to the keyboard's lamps that works here, or none.
     std::unique_ptr<Lamps> openLamps();
-    void noteWayland();
+    // The Wayland source's events reach the form, its socket watched by the event loop; the status line follows
+    // what the source learns.
+    void watchWayland();
 
     std::string executable;
     Model model{Platform::linuxDesktop};
     DisplayConnection requests, events;  // lookups and lights; the attention watch's events
-    X11Windows windows{requests.display, ownClient()};
+    // The session's own window list beside X11's, where it offers one (a Wayland desktop).
+    wl::ChosenSource wayland = wl::openWindowSource();
+    X11Windows x11Windows{requests.display, ownClient()};
+    wl::CompositeWindows windows{x11Windows, wayland.source.get(), {static_cast<std::uint32_t>(::getpid()), "vigilamp"}};
     XkbLockLights lights{requests.display};
     std::unique_ptr<Lamps> lamps;
     X11Attention attention{events.display};
+    wl::CompositeEvents windowEvents{attention, wayland.source.get()};
     IniProfile profile;
     XdgAutostart autostart{autostartFolder(), executable};
     ProcessLauncher launcher;
@@ -82,7 +90,7 @@ struct Application::Parts {
     QtDialogs dialogs{&main};
     std::optional<Tray> tray;
     std::optional<MainForm> form;
-    std::optional<QSocketNotifier> attentionEvents, signalEvents;
+    std::optional<QSocketNotifier> attentionEvents, waylandEvents, signalEvents;
 };
 
 Application::Parts::Parts(std::string executablePath)
@@ -92,7 +100,8 @@ Application::Parts::Parts(std::string executablePath)
     model.attach(main);
     lamps = openLamps();
     tray.emplace([this](int id) { form->command(id); });
-    form.emplace(FormPorts{timers, model, main, windows, attention, lights, *lamps, dialogs, profile, autostart, launcher,
+    watchWayland();
+    form.emplace(FormPorts{timers, model, main, windows, windowEvents, lights, *lamps, dialogs, profile, autostart, launcher,
                            player, *tray, executable, "manual.html"});
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
@@ -111,7 +120,6 @@ Application::Parts::Parts(std::string executablePath)
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { form->endSession(); });
     // A desktop without a tray: the window is the only way in, so it shows.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) form->command(static_cast<int>(Cmd::TrayShow));
-    noteWayland();
 }
 
 Application::Parts::~Parts() {
@@ -166,16 +174,40 @@ void Application::Parts::watchSignals() {
     });
 }
 
-void Application::Parts::noteWayland() {
+void Application::Parts::watchWayland() {
+    const auto status = [this] { return wayland.source ? wayland.source->status() : wayland.status; };
     const char* session = std::getenv("XDG_SESSION_TYPE");
-    if (!session || std::string_view(session) != "wayland") return;
-    // Said once: the note is remembered in the settings file.
-    if (profile.read("Linux", "WaylandNoted").value_or("") == "1") return;
-    QMessageBox::information(nullptr, kTitle,
-                             "This is a Wayland desktop: Vigilamp Rizu! can see only the windows of programs that "
-                             "run through XWayland (X11 programs). Windows of native Wayland programs cannot be "
-                             "found, minimised or closed.");
-    profile.write("Linux", "WaylandNoted", "1");
+    const bool onWayland = session && std::string_view(session) == "wayland";
+    windows.describe(
+        [status, onWayland] {
+            // On X11 the X11 windows are all there are; on Wayland, the source says what it sees, or why nothing.
+            if (!onWayland) return std::string("every window of this X11 desktop");
+            const wl::SourceStatus now = status();
+            if (now.kind == wl::SourceKind::none) return "only the X11 windows; " + now.detail;
+            return "the X11 windows and this desktop's own (" + now.line() + ")";
+        },
+        [status] {
+            const wl::SourceStatus now = status();
+            if (now.kind == wl::SourceKind::none) return std::string();
+            if (now.minimise == wl::Ability::no && now.close == wl::Ability::no)
+                return std::string("This desktop lets no program minimise or close its own windows (X11 windows "
+                                   "still can).");
+            if (now.minimise == wl::Ability::no)
+                return std::string("This desktop ignores requests to minimise its own windows (X11 windows still "
+                                   "minimise).");
+            return std::string();
+        });
+    if (!wayland.source) return;
+    wayland.source->onWindow = [this](WindowHandle window) { form->windowChanged(window); };
+    wayland.source->onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
+    waylandEvents.emplace(wayland.source->fd(), QSocketNotifier::Read);
+    QObject::connect(&*waylandEvents, &QSocketNotifier::activated, [this] {
+        // A connection that has gone is watched no more; the status line says so.
+        if (wayland.source->dispatch()) return;
+        waylandEvents->setEnabled(false);
+        form->showDesktopState();
+    });
+    wayland.source->dispatch();  // what came with the connection's set-up
 }
 
 Application::Application(std::string executable) : parts_(std::make_unique<Parts>(std::move(executable))) {}

@@ -3,6 +3,7 @@
 // port, so it is tested with fakes.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,14 @@ public:
     std::optional<WindowOwner> ownerOf(WindowHandle window) override;
     std::optional<std::string> titleOf(WindowHandle window) override;
     OwnerTerms terms() override { return x11_.terms(); }
+    // As the composition root describes the sources in use (the Wayland one's abilities change as it learns
+    // them); the X11 source's own words without a description.
+    std::string reach() override { return reach_ ? reach_() : x11_.reach(); }
+    std::string limits() override { return limits_ ? limits_() : x11_.limits(); }
+    void describe(std::function<std::string()> reach, std::function<std::string()> limits) {
+        reach_ = std::move(reach);
+        limits_ = std::move(limits);
+    }
 
     // Whether the Wayland toplevel is the X11 window as the compositor lists it (an XWayland window): one of
     // the toplevel's names (app id, class) is the X11 class or instance, letter case ignored; the titles are the
@@ -47,6 +56,25 @@ private:
     Windows& x11_;
     Windows* wayland_;
     OwnProgram own_;
+    std::function<std::string()> reach_, limits_;
+};
+
+// The X11 source's window events and a Wayland source's as one port: both listen as the form asks; attention is
+// the Wayland source's to report where one is in use (the desktop's own windows are the ones that matter there).
+class CompositeEvents final : public WindowEvents {
+public:
+    CompositeEvents(WindowEvents& x11, WindowEvents* wayland) : x11_(x11), wayland_(wayland) {}
+    std::optional<std::string> attentionUnavailable() override {
+        return wayland_ ? wayland_->attentionUnavailable() : x11_.attentionUnavailable();
+    }
+    void listen(bool changes, bool attention) override {
+        x11_.listen(changes, attention);
+        if (wayland_) wayland_->listen(changes, attention);
+    }
+
+private:
+    WindowEvents& x11_;
+    WindowEvents* wayland_;
 };
 
 }  // namespace vr::wl

@@ -3,6 +3,8 @@
 #include "linux/adapters/case_fold.h"
 #include "match/text.h"
 
+#include <cstdlib>
+
 namespace vr::wl {
 
 namespace {
@@ -62,7 +64,9 @@ std::optional<Toplevel> WindowSource::toplevel(WindowHandle window) const {
 
 std::optional<std::string> WindowSource::attentionUnavailable() {
     if (status().attention == Ability::yes) return std::nullopt;
-    return "The desktop does not tell which of its windows ask for attention.";
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    return std::string(desktop && *desktop ? desktop : "this desktop") +
+           " does not tell which of its windows ask for attention.";
 }
 
 void WindowSource::listen(bool changes, bool attention) {

@@ -38,6 +38,7 @@ public:
     std::optional<WindowOwner> ownerOf(WindowHandle window) override;  // the process where told; no thread
     std::optional<std::string> titleOf(WindowHandle window) override;  // at most kRuleTitleChars characters
     OwnerTerms terms() override { return {"Window", "Thread ID (none on Wayland)"}; }
+    std::string reach() override { return status().line(); }
 
     // The toplevel as the source last heard of it in full, states included; nothing once it is gone.
     std::optional<Toplevel> toplevel(WindowHandle window) const;

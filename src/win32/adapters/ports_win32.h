@@ -57,6 +57,7 @@ public:
     std::optional<WindowOwner> ownerOf(WindowHandle window) override;
     std::optional<std::string> titleOf(WindowHandle window) override;
     bool fits(WindowHandle window, const WindowRule& rule) override;
+    std::string reach() override { return "every top-level window of this desktop"; }
 
 private:
     static void sysCommand(WindowHandle window, WPARAM command);
