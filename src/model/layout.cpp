@@ -145,13 +145,13 @@ constexpr ControlRow kMatch[] = {
      F::Plain, None},
     {K::Label, Ctl::lblStartUpNote, Ctl::gpbStartUp, "As if you gave the Execute command yourself.", 6, 38, 300,
      15, F::Note, None},
-    {K::Group, Ctl::gpbTest, page, "Test", 320, 92, 323, 115, F::Plain, None},
+    {K::Group, Ctl::gpbTest, page, "Test", 320, 92, 323, 115, F::Plain, Opaque},
     {K::Label, Ctl::lblTestNote, Ctl::gpbTest, "Which window matches the rule right now?", 6, 16, 300, 15, F::Note,
      None},
     {K::Button, Ctl::btnTest, Ctl::gpbTest, "Test", 6, 36, 75, 25, F::Plain, None},
     {K::Label, Ctl::lblTestResult, Ctl::gpbTest, "", 6, 64, 311, 48, F::Plain, Wrap},
     // What this desktop lets the program see and do: its windows, its lamps, attention.
-    {K::Group, Ctl::gpbDesktop, page, "This desktop", 320, 209, 323, 56, F::Plain, None},
+    {K::Group, Ctl::gpbDesktop, page, "This desktop", 320, 209, 323, 56, F::Plain, Opaque},
     {K::Label, Ctl::lblDesktop, Ctl::gpbDesktop, "", 6, 15, 311, 38, F::Support, Wrap},
 };
 

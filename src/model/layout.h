@@ -20,13 +20,14 @@ enum class Font { Plain, Title, Note, Status, Url, Warning, Support };
 
 enum Flag : unsigned {
     None = 0,
-    Wrap = 1 << 0,       // word-wrapped label: keeps the table's size
+    Wrap = 1 << 0,       // a word-wrapped label or check box caption: keeps the table's size
     Disabled = 1 << 1,
     Checked = 1 << 2,
     TabStop = 1 << 3,    // a radio button that starts its group's tab stop
     RightAlign = 1 << 4,
     Hand = 1 << 5,       // hand cursor, clickable label
     MinWidth = 1 << 6,   // sized to its text but never narrower than the table's width
+    Opaque = 1 << 7,     // a group that hides the picture behind it: it stands over the wordmark
 };
 
 struct ControlRow {

@@ -63,7 +63,7 @@ std::vector<std::string> withAccessKeys(std::span<const std::string_view> captio
             const auto c = static_cast<unsigned char>(item[i]);
             if (!std::isalpha(c) || taken.find(char(std::tolower(c))) != std::string::npos) continue;
             taken += char(std::tolower(c));
-            item.insert(i, "&");
+            item.insert(item.begin() + static_cast<std::ptrdiff_t>(i), '&');
             break;
         }
         keyed.push_back(std::move(item));

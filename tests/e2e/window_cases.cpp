@@ -37,9 +37,11 @@ E2E_CASE(every_control_stands_where_the_layout_puts_it) {
             const bool sized = row.kind != vr::Kind::Label || (row.flags & vr::Wrap);
             bool ok = c && (row.flags & vr::RightAlign ? r.right - r.left > 0 : r.left == row.x) && r.top == row.y;
             if (sized) ok = ok && r.right - r.left == row.w && r.bottom - r.top == row.h;
-            // The attention option's state is filled at start-up where the system cannot offer it (Wine).
+            // Labels the table leaves empty are filled at start-up with what this system offers (the captions'
+            // list holds their texts under Wine).
+            const bool filled = row.kind == vr::Kind::Label && !*row.text;
             if (c && row.kind != vr::Kind::Led && row.kind != vr::Kind::List && row.kind != vr::Kind::Spin &&
-                row.id != vr::Ctl::lblAttentionState)
+                !filled)
                 ok = ok && e2e::text(c) == row.text;
             if (!ok && first.empty()) first = std::to_string(int(row.id)) + " at " + describe(r);
             wrong += !ok;

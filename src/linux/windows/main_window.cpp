@@ -21,6 +21,7 @@
 #include "model/texts.h"
 #include "linux/widgets/led_widget.h"
 #include "linux/widgets/spin_edit.h"
+#include "linux/widgets/wrapping_check_box.h"
 #include "linux/windows/about_window.h"
 #include "model/menus.h"
 #include "model/settings.h"
@@ -135,7 +136,13 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
         w = label;
         break;
     }
-    case Kind::Group: w = new QGroupBox(text, parent); break;
+    case Kind::Group: {
+        auto* group = new QGroupBox(text, parent);
+        // Over the wordmark: the window's own colour behind its text.
+        if (row.flags & Opaque) group->setStyleSheet("QGroupBox { background: palette(window); }");
+        w = group;
+        break;
+    }
     case Kind::Button: {
         auto* button = new QPushButton(text, parent);
         button->setAutoDefault(false);
@@ -144,7 +151,7 @@ QWidget* MainWindow::createControl(const ControlRow& row, QWidget* parent) {
         break;
     }
     case Kind::Check: {
-        auto* box = new QCheckBox(text, parent);
+        auto* box = row.flags & Wrap ? new WrappingCheckBox(text, parent) : new QCheckBox(text, parent);
         box->setChecked(model_.checked(id));
         // Every change but the program's own (showChecked keeps quiet): a click, a key, an assistive tool's toggle.
         connect(box, &QCheckBox::toggled, this, [this, id](bool on) {
@@ -243,6 +250,8 @@ void MainWindow::showText(Ctl id, const std::string& text) {
         edit->setText(qt(text));
     } else if (auto* spin = dynamic_cast<SpinEdit*>(w)) {
         spin->setText(qt(text));
+    } else if (auto* wrapping = dynamic_cast<WrappingCheckBox*>(w)) {
+        wrapping->setCaption(qt(text));
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(qt(text));
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {

@@ -50,7 +50,9 @@ LRESULT CALLBACK groupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
-        reinterpret_cast<const Backdrop*>(data)->fill(window, reinterpret_cast<HDC>(wParam), client);
+        // An opaque group (data 0) hides the picture behind it: it stands over the wordmark.
+        if (data) reinterpret_cast<const Backdrop*>(data)->fill(window, reinterpret_cast<HDC>(wParam), client);
+        else FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
         return 1;
     }
     return DefSubclassProc(window, message, wParam, lParam);
@@ -184,7 +186,10 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
         exStyle = WS_EX_CONTROLPARENT;
         break;
     case Kind::Button: cls = L"BUTTON"; style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    case Kind::Check: cls = L"BUTTON"; style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+    case Kind::Check:
+        cls = L"BUTTON";
+        style |= BS_AUTOCHECKBOX | WS_TABSTOP | (row.flags & Wrap ? BS_MULTILINE : 0);
+        break;
     case Kind::Radio:
         cls = L"BUTTON";
         style |= BS_AUTORADIOBUTTON | (row.flags & TabStop ? WS_TABSTOP | WS_GROUP : 0);
@@ -211,7 +216,8 @@ HWND MainWindow::createControl(const ControlRow& row, HWND parent, HINSTANCE ins
     if (model_.checked(row.id)) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
     for (const ListItem& entry : model_.items(row.id)) showItemAdded(row.id, entry);
     if (row.kind == Kind::Group)
-        SetWindowSubclass(control, groupProc, 0, reinterpret_cast<DWORD_PTR>(backdrop_.get()));
+        SetWindowSubclass(control, groupProc, 0,
+                          row.flags & Opaque ? 0 : reinterpret_cast<DWORD_PTR>(backdrop_.get()));
     if (row.flags & Hand) SetWindowSubclass(control, handCursorProc, 0, 0);
     if (row.kind == Kind::Label) fitLabel(control, row);
     return control;
@@ -394,6 +400,12 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         if (row != rows_.end() && fontSpec(row->second->font).coloured)
             SetTextColor(dc, COLORREF(fontSpec(row->second->font).colour));  // both are 0x00BBGGRR
+        // A control in an opaque group stands on the window's own colour.
+        const auto group = row != rows_.end() ? rows_.find(row->second->parent) : rows_.end();
+        if (group != rows_.end() && (group->second->flags & Opaque)) {
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
         return reinterpret_cast<LRESULT>(backdrop_->brushFor(control, dc));
     }
     }
