@@ -1,10 +1,11 @@
 # The one test desktop: every script and suite that needs a display starts it here, and ends it here.
 # Source it, then
-#   desktop_up [wm] [tray] [a11y] [noreset] [size=WxH] || exit
+#   desktop_up [wm] [tray] [a11y] [size=WxH] || exit
 #     a private Xvfb whose display the server picks itself and names (-displayfd), so no other server is ever
 #     reached by mistake, and a D-Bus session bus of its own; then, as asked: openbox (wm), trayer (tray, which
-#     needs wm), the accessibility bus (a11y); noreset keeps the server's state when its last client leaves (the
-#     keyboard's explicit lamps). Exports DISPLAY and DBUS_SESSION_BUS_ADDRESS, and DESKTOP_DIR, a folder of the
+#     needs wm), the accessibility bus (a11y). The server never resets when its last client leaves, as a real
+#     one never does: a reset would drop the keyboard's explicit lamps, and a client connecting while it runs
+#     (the window manager after the accessibility bus's launcher has come and gone) is refused. Exports DISPLAY and DBUS_SESSION_BUS_ADDRESS, and DESKTOP_DIR, a folder of the
 #     desktop's own that goes with it.
 #   desktop_up compositor=sway|kwin|weston|gnome [xwayland] [gnome-extension=DIR] || exit
 #     a headless Wayland compositor instead of Xvfb, with a D-Bus session bus of its own and a runtime folder
@@ -77,22 +78,23 @@ _desktop_has_display() { [ -s "$DESKTOP_DIR/display" ]; }
 _desktop_has_bus() { [ -s "$DESKTOP_DIR/bus" ]; }
 # Openbox manages windows once it has loaded its theme and fonts (seconds on a fresh or busy machine) and then
 # names the theme on the root; its check window comes earlier, before it manages anything.
-_desktop_has_wm() { xprop -root _OB_THEME | grep -q ' = '; }
-_desktop_has_tray() { xwininfo -root -tree | grep -q '"panel"'; }
+# (Whole outputs matched, never a pipe into grep -q: a caller with pipefail would see the writer's SIGPIPE.)
+_desktop_has_wm() { [[ $(xprop -root _OB_THEME) == *' = '* ]]; }
+_desktop_has_tray() { [[ $(xwininfo -root -tree) == *'"panel"'* ]]; }
 _desktop_has_a11y() { [ -n "$(dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null)" ]; }
 
 desktop_up() {
-  local wm= tray= a11y= noreset= size=1920x1200 compositor= xwayland= extension= arg
+  local wm= tray= a11y= size=1920x1200 compositor= xwayland= extension= arg
   for arg; do
     case $arg in
-      wm) wm=1 ;; tray) tray=1 wm=1 ;; a11y) a11y=1 ;; noreset) noreset=-noreset ;; size=*) size=${arg#size=} ;;
+      wm) wm=1 ;; tray) tray=1 wm=1 ;; a11y) a11y=1 ;; size=*) size=${arg#size=} ;;
       compositor=sway|compositor=kwin|compositor=weston|compositor=gnome) compositor=${arg#compositor=} ;;
       xwayland) xwayland=1 ;; gnome-extension=*) extension=${arg#gnome-extension=} ;;
       *) echo "desktop: unknown option $arg" >&2; return 2 ;;
     esac
   done
-  if [ -n "$compositor" ] && [ -n "$wm$tray$a11y$noreset" ]; then
-    echo "desktop: a compositor brings its own windows; wm, tray, a11y and noreset are for Xvfb" >&2
+  if [ -n "$compositor" ] && [ -n "$wm$tray$a11y" ]; then
+    echo "desktop: a compositor brings its own windows; wm, tray and a11y are for Xvfb" >&2
     return 2
   fi
   if [ -n "$xwayland" ] && { [ -z "$compositor" ] || [ "$compositor" = weston ]; }; then
@@ -111,8 +113,7 @@ desktop_up() {
   unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS SESSION_MANAGER WAYLAND_DISPLAY WAYLAND_SOCKET XAUTHORITY
   [ -n "$compositor" ] && { _desktop_compositor "$compositor" "$xwayland" "$extension"; return; }
 
-  # shellcheck disable=SC2086  # noreset is one word or none
-  _desktop_start Xvfb "${DESKTOP_XVFB:-Xvfb}" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp $noreset \
+  _desktop_start Xvfb "${DESKTOP_XVFB:-Xvfb}" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset \
     3>"$DESKTOP_DIR/display"
   _desktop_wait 15 _desktop_has_display || { _desktop_failed; return 1; }
   DESKTOP_DISPLAY=$(head -n 1 "$DESKTOP_DIR/display")
@@ -153,8 +154,8 @@ _desktop_gnome_ready() {
     org.gnome.Shell.Extensions.ListExtensions >/dev/null
 }
 _desktop_has_name() {  # _desktop_has_name <bus address> <name>
-  dbus-send --bus="$1" --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-    org.freedesktop.DBus.NameHasOwner "string:$2" | grep -q 'boolean true'
+  [[ $(dbus-send --bus="$1" --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner "string:$2") == *'boolean true'* ]]
 }
 
 # _desktop_compositor <sway|kwin|weston|gnome> <xwayland> <extension folder>: the session bus, then the compositor

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs the X11 adapters' test on a private test desktop (scripts/desktop.sh: Xvfb with openbox), and ends it
-# afterwards. The server keeps its state when its last client leaves (noreset), as a real one does: the
-# keyboard's explicit lamps, which the lamps' tests read from connections that come and go, would reset else.
+# afterwards. The server keeps its state when its last client leaves, as a real one does: the keyboard's
+# explicit lamps, which the lamps' tests read from connections that come and go, would reset else.
 # Usage: tests/linux/run_x11_tests.sh [path/to/x11_adapters_test [gtest options...]]
 # Exits 2, before any test ran, when the test program is missing or its desktop does not come up.
 set -u
@@ -13,7 +13,7 @@ test_binary=${1:-$here/build/linux/src/linux/x11_adapters_test}
 . "$here/scripts/desktop.sh"
 trap desktop_down EXIT
 trap 'exit 130' INT TERM
-desktop_up wm noreset || exit 2
+desktop_up wm || exit 2
 
 # Plain output whatever the environment asks for: the summary counts its OK and FAILED lines.
 "$test_binary" --gtest_color=no --gtest_brief=0 "$@"

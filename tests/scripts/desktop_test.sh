@@ -80,7 +80,7 @@ up_and_down() {
     echo "display $DISPLAY"
     xdpyinfo >/dev/null || exit 11
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames >/dev/null || exit 12
-    xwininfo -root -tree | grep -q "\"panel\"" || exit 13
+    [[ $(xwininfo -root -tree) == *'"panel"'* ]] || exit 13
     desktop_down || exit 14
     [ -z "${DISPLAY:-}" ] || exit 15
     [ -z "$DESKTOP_DIR" ] || exit 16'

@@ -23,13 +23,14 @@ STARTED = []  # every process the cases started, copies and helpers: none may ou
 NO_AUTOSTART = "[Status]\nStartWithWindows=0\n"
 
 
-def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000):
+def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000,
+                 lighting=""):
     """Watches cls (empty: any class) with a one-second delay, the scan and flash intervals given, the lights of
-    pattern (Caps, Num, Scroll as 0/1) and the Actions and Match lines given."""
+    pattern (Caps, Num, Scroll as 0/1) and the Actions, Match and further Lighting lines given."""
     caps, num, scr = pattern
-    return (NO_AUTOSTART + "[Timers]\nDelayValue=1000\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n"
+    return (NO_AUTOSTART + "[Timers]\nDelayValue=1000\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n%s"
             "[FlashingPat]\nCaps=%s\nNum=%s\nScr=%s\n[Actions]\n%s[Advanced]\nHandlename=%s\n[Match]\n%s"
-            % (scan, flash, caps, num, scr, actions, cls, match))
+            % (scan, flash, lighting, caps, num, scr, actions, cls, match))
 
 
 class App:
@@ -67,16 +68,20 @@ class App:
         # No sound card on a build machine: the player plays into a null sink.
         with open(os.path.join(self.folder, ".asoundrc"), "w") as f:
             f.write("pcm.!default {\n  type null\n}\nctl.!default {\n  type hw\n  card 0\n}\n")
-        env = dict(os.environ, HOME=self.folder, XDG_CONFIG_HOME=self.config_home,
-                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1")
         self.log_path = os.path.join(self.folder, "vigilamp.log")
         self.log = open(self.log_path, "w")
+        self.screen = desktop.Screen()
+        self.start()
+
+    def start(self):
+        """Starts the copy in its folder: at construction, or again once it has ended (as after a crash)."""
+        env = dict(os.environ, HOME=self.folder, XDG_CONFIG_HOME=self.config_home,
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1")
         self.started = time.monotonic()
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
         STARTED.append(self.process)
         self.pid = self.process.pid
-        self.screen = desktop.Screen()
         self.node = wait_for(lambda: ui.application(self.pid), 10, 0.1)
 
     # --- the process

@@ -111,6 +111,8 @@ def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
             App(ini_watching("VigilampWatched", pattern="101")) as app:
         check(app.show(), "the main window shows")
         check(status_is(app, IDLE), "idle before Execute", app.status())
+        icon = app.tray_icon()
+        usual = desktop.Screen.shared().picture(icon)
         start = time.monotonic()
         if not execute(app):
             return
@@ -123,8 +125,19 @@ def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
         first = wait_for(lambda: desktop.lights() != "000", 4.5 - (time.monotonic() - start), 0.02)
         check(first, "the alert lights the pattern", "%.1f s after Execute" % (time.monotonic() - start))
         check(desktop.xset_lights() in ("101", "000"), "xset q reads the same lights", desktop.xset_lights())
-        ok, why = flashing(desktop.sample_lights(4.5), "101", 1.0)
+        seen = desktop.sample(4.5, icon=icon)
+        ok, why = flashing([(t, lamps) for t, lamps, _, _ in seen], "101", 1.0)
         check(ok, "Caps and Scroll Lock flash together every second, Num Lock stays off", why)
+        # The tray icon flashes with them: a second picture, lit while the lamps are, the usual one between.
+        pictures = {picture for _, _, _, picture in seen}
+        lit = [(t, "1" if picture != usual else "0") for t, _, _, picture in seen]
+        on_runs, off_runs = desktop.runs(lit, 0)
+        together = sum((lamps == "101") == (mark == "1") for (_, lamps, _, _), (_, mark) in zip(seen, lit))
+        check(len(pictures) == 2 and usual in pictures and on_runs and off_runs
+              and all(0.6 <= l <= 1.5 for l in on_runs + off_runs) and together >= 0.9 * len(seen),
+              "the tray icon flashes a lit picture with the lamps",
+              "%d pictures, lit %s, usual %s, in step %d of %d" % (len(pictures), ["%.2f" % l for l in on_runs],
+                                                                 ["%.2f" % l for l in off_runs], together, len(seen)))
         check(helper.running() and "iconic" not in helper.reports() and "delete" not in helper.reports(),
               "the window is left alone (Nothing)", helper.reports())
         # Reset: the alert stops at once and the watch starts over, so the window still there alerts again
@@ -134,6 +147,7 @@ def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
         ui.press(reset)
         at = time.monotonic()
         check(wait_for(lambda: desktop.lights() == "000", 1.2), "Reset puts the lights off", desktop.lights())
+        check(wait_for(lambda: desktop.Screen.shared().picture(icon) == usual, 1.2), "and the usual icon back")
         quiet = desktop.sample_lights(1.5 - (time.monotonic() - at))
         check(all(s == "000" for _, s in quiet), "for delay and scan", sorted({s for _, s in quiet}))
         check(status_is(app, ACTIVE, 1), "watching again", app.status())
@@ -141,8 +155,9 @@ def execute_flashes_the_pattern_after_delay_and_scan_until_disabled():
               "%.1f s after Reset" % (time.monotonic() - at))
         disable(app)
         check(wait_for(lambda: desktop.lights() == "000", 2), "Disable puts the lights off", desktop.lights())
-        later = desktop.sample_lights(2.5)
-        check(all(s == "000" for _, s in later), "and they stay off", sorted({s for _, s in later}))
+        later = desktop.sample(2.5, icon=icon)
+        check(all(lamps == "000" and picture == usual for _, lamps, _, picture in later),
+              "and they stay off, the tray icon the usual one", sorted({lamps for _, lamps, _, _ in later}))
         check(status_is(app, IDLE), "the status line reads idle again", app.status())
 
 
@@ -257,17 +272,37 @@ def exit_answered(app, box, answer):
     return box is not None and app.answer(box, answer)
 
 
+def lamps_only_flash(app, locks, seconds=1.5):
+    """Samples an alert of all three lamps: they flash while the locks stay as locks ("10": Caps on, Num off)."""
+    seen = desktop.sample(seconds, 0.05)
+    check({lamps for _, lamps, _, _ in seen} == {"111", "000"}, "the lamps flash, those of locks on too",
+          sorted({lamps for _, lamps, _, _ in seen}))
+    check(all(held == locks for _, _, held, _ in seen), "while the locks stay exactly as the user left them",
+          sorted({held for _, _, held, _ in seen}))
+
+
+def lamps_show_the_locks(way, pattern):
+    """After a way out the lamps show the locks again (pattern: Caps, Num, Scroll), and they stay so."""
+    check(wait_for(lambda: desktop.lights() == pattern, 2), f"{way}: the lamps show the locks again",
+          desktop.lights())
+    later = desktop.sample(1.0)
+    check(all(lamps == pattern and held == pattern[:2] for _, lamps, held, _ in later),
+          f"{way}: lamps and locks stay as the user left them", sorted({(l, h) for _, l, h, _ in later}))
+
+
 @case
-def every_way_out_ends_the_program_with_the_lights_off():
+def every_way_out_gives_the_lamps_back_to_the_locks_as_the_user_left_them():
     with Helper("VigilampWayOut", "Way out"):
+        # The user's Caps Lock on, the others off, before the program starts: the alert flashes the lamps alone.
+        desktop.set_lights("100")
         with App(ini_watching("VigilampWayOut", pattern="111")) as app:
             execute(app)
-            check(wait_for(lambda: desktop.lights() == "111", 6, 0.02), "the alert flashes all three lights")
+            check(wait_for(lambda: desktop.lights() == "111", 6, 0.02), "the alert flashes all three lamps")
+            lamps_only_flash(app, "10")
             app.show()
             app.choose("Vigilamp", "Exit", wait=False)
             box = app.box("Confirm")
-            check(wait_for(lambda: desktop.lights() == "000", 2), "asking, it has put the alert off",
-                  desktop.lights())
+            lamps_show_the_locks("asking to exit", "100")
             if exit_answered(app, box, "No"):
                 check(not app.wait_exit(1.5), "No keeps the program running")
                 check(wait_for(lambda: app.box("Confirm", 0) is None, 2) and app.frame() is not None,
@@ -276,9 +311,8 @@ def every_way_out_ends_the_program_with_the_lights_off():
             if exit_answered(app, app.box("Confirm"), "Yes"):
                 check(app.wait_exit(5), "Vigilamp > Exit, Yes, ends the program", app.output()[-300:])
                 check(app.process.returncode == 0, "normally", app.process.returncode)
-            check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
-            later = desktop.sample_lights(1.5)
-            check(all(s == "000" for _, s in later), "and they stay off", sorted({s for _, s in later}))
+            lamps_show_the_locks("Exit", "100")
+        desktop.set_lights("010")
         with App(ini_watching("VigilampWayOut", pattern="111")) as app:
             wait_for(app.tray_icon, 10, 0.1)
             execute(app)
@@ -286,28 +320,59 @@ def every_way_out_ends_the_program_with_the_lights_off():
             check(app.tray_choose(TRAY_EXIT), "Exit from the tray icon's menu")
             if exit_answered(app, app.box("Confirm"), "Yes"):
                 check(app.wait_exit(5), "Exit from the tray menu, Yes, ends the program")
-            check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
+            lamps_show_the_locks("Exit from the tray", "010")
             check(wait_for(lambda: app.tray_icon() is None, 2), "and the icon leaves the tray")
-        # The ways out from outside, with every light on before the program started: the window's close box
-        # (Alt+F4 asks the window manager to close it) while an alert flashes, and SIGTERM, as a session
-        # manager or kill sends it, with the window never shown.
-        for way in ("close box", "SIGTERM"):
-            for name in desktop.LIGHTS:
-                desktop.set_light(name, True)
-            with App(ini_watching("VigilampWayOut", pattern="100")) as app:
+        # The ways out from outside, every light on before the program started, each caught while the lamps are
+        # dark: the window's close box (Alt+F4 asks the window manager to close it), SIGTERM as a session manager
+        # sends it, with the window never shown, and SIGKILL, after which the next start mends the lamps.
+        for way in ("close box", "SIGTERM", "SIGKILL"):
+            desktop.set_lights("111")
+            with App(ini_watching("VigilampWayOut", pattern="111")) as app:
                 wait_for(app.tray_icon, 10, 0.1)
                 if way == "close box":
                     execute(app)
-                    check(wait_for(lambda: desktop.lights() == "100", 6, 0.02), "flashing, by the close box")
+                    check(wait_for(lambda: desktop.lights() == "000", 6, 0.02), "the lamps dark, by the close box")
+                    desktop.xdotool("windowactivate", "--sync", str(app.main_window()))
+                    desktop.xdotool("key", "--window", str(app.main_window()), "alt+F4")
+                elif way == "SIGTERM":
+                    app.process.send_signal(signal.SIGTERM)
+                else:
+                    execute(app)
+                    check(wait_for(lambda: desktop.lights() == "000", 6, 0.02), "the lamps dark, by SIGKILL")
+                    app.process.kill()
+                    check(app.wait_exit(5) and desktop.lights() == "000" and desktop.locks() == "11",
+                          "killed, it leaves the lamps dark over the locks on", desktop.lights())
+                    # (The alert's window stays: the new start watches only when told to.)
+                    app.start()
+                    lamps_show_the_locks("the next start", "111")
+                    continue
+                check(app.wait_exit(5), f"the {way} ends the program", app.output()[-300:])
+                check(app.process.returncode == 0, "normally", app.process.returncode)
+                lamps_show_the_locks(f"the {way}", "111")
+                check(app.ini("Status", "DisableStat") == "0", "and stores what it stores at Exit")
+        # With both boxes off the locks themselves flash, as a program without lamps would, and the tray icon
+        # keeps still: the close box and SIGTERM leave every light off, whatever was on before.
+        for way in ("close box", "SIGTERM"):
+            desktop.set_lights("111")
+            with App(ini_watching("VigilampWayOut", pattern="100",
+                                  lighting="LampsOnly=0\nFlashTrayIcon=0\n")) as app:
+                icon = wait_for(app.tray_icon, 10, 0.1)
+                usual = desktop.Screen.shared().picture(icon)
+                execute(app)
+                check(wait_for(lambda: desktop.locks() == "10", 6, 0.02), "the alert switches Caps Lock on")
+                if way == "close box":
+                    seen = desktop.sample(2.0, icon=icon)
+                    check({locks for _, _, locks, _ in seen} == {"10", "00"}, "Caps Lock itself flashing",
+                          sorted({locks for _, _, locks, _ in seen}))
+                    check(all(picture == usual for _, _, _, picture in seen), "the tray icon still")
+                if way == "close box":
                     desktop.xdotool("windowactivate", "--sync", str(app.main_window()))
                     desktop.xdotool("key", "--window", str(app.main_window()), "alt+F4")
                 else:
                     app.process.send_signal(signal.SIGTERM)
-                check(app.wait_exit(5), f"the {way} ends the program", app.output()[-300:])
-                check(app.process.returncode == 0, "normally", app.process.returncode)
-                check(wait_for(lambda: desktop.lights() == "000", 2), f"the {way} leaves every light off",
-                      desktop.lights())
-                check(app.ini("Status", "DisableStat") == "0", "and stores what it stores at Exit")
+                check(app.wait_exit(5), f"the {way} ends a program that switches the locks")
+                check(wait_for(lambda: desktop.lights() == "000", 2), f"leaving every light off", desktop.lights())
+        desktop.set_lights("000")
 
 
 @case
@@ -513,15 +578,17 @@ def odd_values_pipes_signals_and_a_huge_file_never_lose_or_hang_anything():
         with Helper("VigilampAsks", "Asks", options=["--urgent", 1]), Helper("VigilampFocus", "Focus taker"):
             check(wait_for(lambda: desktop.light("Num Lock"), 4, 0.02), "and at once on any that asks for attention")
         disable(app)
-    # Settings that cannot be written, and SIGTERM: no box waits, the lights go off, the reason goes to stderr.
-    for name in desktop.LIGHTS:
-        desktop.set_light(name, True)
+    # Settings that cannot be written, and SIGTERM: no box waits, the lights stay as the user left them, the
+    # reason goes to stderr.
+    desktop.set_lights("111")
     with App(ini_link="/proc/version") as app:
         require(wait_for(app.tray_icon, 10, 0.1) is not None, "the icon docks with an unwritable settings file")
         sent = time.monotonic()
         app.process.send_signal(signal.SIGTERM)
         check(app.wait_exit(1.0), "SIGTERM ends it within a second", "%.1f s" % (time.monotonic() - sent))
-        check(wait_for(lambda: desktop.lights() == "000", 2), "with every light off", desktop.lights())
+        check(desktop.lights() == "111" and desktop.locks() == "11", "with the lights as they were",
+              desktop.lights())
+        desktop.set_lights("000")
         check("Unable to write to" in app.output(), "the failed store is told on stderr", app.output()[-300:])
     # Ten megabytes of blank lines: read once, the start takes no longer than an empty file's.
     def start_time(ini):

@@ -2,6 +2,7 @@
 (EWMH, ICCCM), the tray and the pointer (xdotool)."""
 import ctypes
 import ctypes.util
+import hashlib
 import subprocess
 import time
 
@@ -81,6 +82,31 @@ def xset_lights():
     return found
 
 
+def set_lights(pattern):
+    """Sets the three lights as a user's presses would, Caps, Num and Scroll as "0"/"1"."""
+    for name, on in zip(LIGHTS, pattern):
+        set_light(name, on == "1")
+    return wait_for(lambda: lights() == pattern, 2)
+
+
+def locks():
+    """The locked Caps and Num modifiers as "00" to "11": what the user's typing obeys, whatever the lamps show."""
+    mask = Screen.shared().root.query_pointer().mask
+    return ("1" if mask & X.LockMask else "0") + ("1" if mask & X.Mod2Mask else "0")
+
+
+def sample(seconds, every=0.1, icon=None):
+    """The lamps, the locks and (given the tray icon's window) a digest of the icon's picture over time: a list
+    of (seconds since start, lamps, locks, picture) read every ~100 ms."""
+    start = time.monotonic()
+    samples = []
+    while time.monotonic() - start < seconds:
+        picture = Screen.shared().picture(icon) if icon is not None else None
+        samples.append((time.monotonic() - start, lights(), locks(), picture))
+        time.sleep(every)
+    return samples
+
+
 def all_lights_off():
     for n in LIGHTS:
         set_light(n, False)
@@ -122,9 +148,26 @@ def runs(samples, index):
 class Screen:
     """The windows of the display, through python-xlib."""
 
+    _shared = None
+
     def __init__(self):
         self.d = xdisplay.Display()
         self.root = self.d.screen().root
+
+    @classmethod
+    def shared(cls):
+        if cls._shared is None:
+            cls._shared = Screen()
+        return cls._shared
+
+    def picture(self, window):
+        """A digest of what the screen shows of window, or None when it cannot be read (gone, unmapped)."""
+        try:
+            x, y, w, h = self.geometry(window)
+            image = self.root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF)
+        except Exception:
+            return None
+        return hashlib.sha1(image.data).hexdigest()[:12]
 
     def atom(self, name):
         return self.d.intern_atom(name)
