@@ -101,24 +101,6 @@ std::vector<std::string> asListed(const std::vector<MenuItem>& items) {
     return lines;
 }
 
-// A menu of the program read from inside it: the driver hooks e2e_menu_probe.dll into the thread of window
-// and posts it the probe message, which the probe answers with its report beside the program.
-std::string probeMenu(const e2e::App& app, HWND window, WPARAM which) {
-    static const HMODULE probe = LoadLibraryA((e2e::here() + "\\e2e_menu_probe.dll").c_str());
-    const auto hookOf = reinterpret_cast<HOOKPROC (*)()>(
-        reinterpret_cast<void (*)()>(GetProcAddress(probe, "menuProbeHook")));
-    if (!hookOf) return "<no probe DLL>";
-    const std::string report = app.folder() + "\\" + e2e::kMenuProbeReport;
-    DeleteFileA(report.c_str());
-    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, hookOf(), probe, GetWindowThreadProcessId(window, nullptr));
-    if (!hook) return "<no hook: error " + std::to_string(GetLastError()) + ">";
-    PostMessageA(window, RegisterWindowMessageA(e2e::kMenuProbeMessage), which, 0);
-    std::string text = "<no report>";
-    e2e::waitFor([&] { return (text = e2e::fileText(report)) != "<missing>"; }, 5000);
-    UnhookWindowsHookEx(hook);
-    return text;
-}
-
 }  // namespace
 
 E2E_CASE(captions_of_the_window_and_its_pages_match_the_list_written_by_hand) {
@@ -147,7 +129,7 @@ E2E_CASE(captions_of_the_menu_bar_and_tray_menu_match_the_list_and_painted_items
     e2e::App app;
 
     // The bar, read where Wine lets a menu be read: inside the program, as an accessibility client does.
-    const std::string report = probeMenu(app, app.main(), e2e::kProbeMenuBar);
+    const std::string report = e2e::probe(app, app.main(), e2e::kProbeMenuBar);
     const std::vector<MenuItem> bar = parseReport(report);
     e2e::check(asListed(bar) == list.menuBar, "the menu bar's strings (GetMenuStringA) are the listed ones",
                firstDifference(asListed(bar), list.menuBar));
@@ -190,7 +172,7 @@ E2E_CASE(captions_of_the_menu_bar_and_tray_menu_match_the_list_and_painted_items
     e2e::waitFor([&] { return (popUp = app.findOwn("#32768")) && IsWindowVisible(popUp); }, 3000);
     e2e::check(popUp != nullptr, "a right click on the icon opens the tray menu");
     if (!popUp) return;
-    const std::string trayReport = probeMenu(app, tray, e2e::kProbeOpenPopUp);
+    const std::string trayReport = e2e::probe(app, tray, e2e::kProbeOpenPopUp);
     const std::vector<MenuItem> trayMenu = parseReport(trayReport);
     e2e::check(asListed(trayMenu) == list.trayMenu, "the tray menu's strings are the listed ones",
                trayMenu.empty() ? trayReport : firstDifference(asListed(trayMenu), list.trayMenu));

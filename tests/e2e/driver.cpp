@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "e2e.h"
+#include "menu_probe.h"
 #include "win32/windows/win32_util.h"
 
 namespace e2e {
@@ -264,6 +265,24 @@ std::string leftovers() {
 }
 
 }  // namespace
+
+// The probe is hooked into the program's thread and posted the probe message, which it answers with its report
+// beside the program; the hook goes once the report is there.
+std::string probe(const App& app, HWND window, WPARAM which) {
+    static const HMODULE dll = LoadLibraryA((here() + "\\e2e_menu_probe.dll").c_str());
+    const auto hookOf = reinterpret_cast<HOOKPROC (*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(dll, "menuProbeHook")));
+    if (!hookOf) return "<no probe DLL>";
+    const std::string report = app.folder() + "\\" + kMenuProbeReport;
+    DeleteFileA(report.c_str());
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, hookOf(), dll, GetWindowThreadProcessId(window, nullptr));
+    if (!hook) return "<no hook: error " + std::to_string(GetLastError()) + ">";
+    PostMessageA(window, RegisterWindowMessageA(kMenuProbeMessage), which, 0);
+    std::string text = "<no report>";
+    waitFor([&] { return (text = fileText(report)) != "<missing>"; }, 5000);
+    UnhookWindowsHookEx(hook);
+    return text;
+}
 
 std::string here() {
     char path[MAX_PATH];

@@ -111,6 +111,10 @@ std::string iniValue(const std::string& path, const char* section, const char* k
 // The data of a string value under HKEY_LOCAL_MACHINE in the 64-bit view; "<missing>" when it is not there.
 std::string machineValue(const char* key, const char* name);
 
+// Asks e2e_menu_probe.dll, hooked into the thread of window, for a report (menu_probe.h: which); returns it,
+// or why there is none.
+std::string probe(const App& app, HWND window, WPARAM which);
+
 // The folder of the driver, where vigilamp.exe and the helpers lie.
 std::string here();
 

@@ -7,7 +7,8 @@
 // The report, menu-probe.txt beside the program: one line per item, fields separated by tabs:
 //   depth  kind ("item", "menu" for one that opens a drop-down, "separator")  string  owner-drawn (0/1)  name
 // where name is the MSAAMENUINFO's text, "<none>" without its signature, or "<length N of M>" when cchWText is
-// not the text's length. A drop-down's items follow the item that opens it, one deeper.
+// not the text's length. A drop-down's items follow the item that opens it, one deeper. The same message can ask
+// the probe to watch the icons the program hands to the shell instead (tray_probe.cpp).
 #include <windows.h>
 #include <oleacc.h>
 
@@ -59,11 +60,16 @@ HMENU openPopUp() {
     return nullptr;
 }
 
-void writeReport(const std::string& report) {
+std::string programFolder() {
     char exe[MAX_PATH];
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string folder = exe;
     folder.resize(folder.find_last_of('\\'));
+    return folder;
+}
+
+void writeReport(const std::string& report) {
+    const std::string folder = programFolder();
     // Written whole under another name first, so the driver never reads half a report.
     const std::string part = folder + "\\" + e2e::kMenuProbeReport + ".part";
     HANDLE f = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -77,10 +83,14 @@ LRESULT CALLBACK probe(int code, WPARAM removed, LPARAM param) {
     static const UINT message = RegisterWindowMessageA(e2e::kMenuProbeMessage);
     auto* msg = reinterpret_cast<MSG*>(param);
     if (code == HC_ACTION && removed == PM_REMOVE && msg->message == message) {
-        HMENU menu = msg->wParam == e2e::kProbeOpenPopUp ? openPopUp() : GetMenu(msg->hwnd);
-        std::string report;
-        if (menu) describe(menu, 0, report);
-        writeReport(menu ? report : "<no menu>\n");
+        if (msg->wParam == e2e::kProbeTrayIcons) {
+            writeReport(e2e::watchTrayIcons(programFolder()));
+        } else {
+            HMENU menu = msg->wParam == e2e::kProbeOpenPopUp ? openPopUp() : GetMenu(msg->hwnd);
+            std::string report;
+            if (menu) describe(menu, 0, report);
+            writeReport(menu ? report : "<no menu>\n");
+        }
         msg->message = WM_NULL;  // the program never sees it
     }
     return CallNextHookEx(nullptr, code, removed, param);

@@ -1,8 +1,16 @@
 // End-to-end cases of the tray icon: the icon is there, its window answers the shell's callback (double click,
-// right click and the menu's items), the icon comes back after the taskbar is re-created, and the program never
-// shows a taskbar button. Without a tray on the test display, the driver plays the shell: it sends the icon's
-// window the callback message and asks the shell about the icon with a modify that changes nothing.
+// right click and the menu's items), the icon comes back after the taskbar is re-created, the program never
+// shows a taskbar button, and the icon flashes with an alert. Without a tray on the test display, the driver
+// plays the shell: it sends the icon's window the callback message, asks the shell about the icon with a modify
+// that changes nothing, and learns which icons it was handed from the probe inside the program.
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "e2e.h"
+#include "menu_probe.h"
 
 #include <shellapi.h>
 
@@ -171,4 +179,107 @@ E2E_CASE(tray_minimising_by_any_means_leaves_no_taskbar_button) {
     SendMessageA(app.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     e2e::check(!IsWindowVisible(app.main()) && noTaskbarButton(app), "the minimise command hides it too");
     e2e::check(app.running(), "and the program goes on");
+}
+
+namespace {
+
+// The icons the program handed to the shell since the probe began to watch: when, and which picture.
+struct Handed {
+    DWORD tick;
+    std::string picture;
+};
+
+std::vector<Handed> handedIcons(const e2e::App& app) {
+    std::vector<Handed> handed;
+    const std::string record = e2e::fileText(app.folder() + "\\" + e2e::kTrayIconsRecord);
+    unsigned long tick = 0, message = 0;
+    char picture[17] = "";
+    for (std::size_t at = 0; at < record.size();) {
+        const std::size_t end = record.find('\n', at);
+        if (end == std::string::npos) break;  // a line still being written
+        if (std::sscanf(record.c_str() + at, "%lu\t%lu\t%16s", &tick, &message, picture) == 3)
+            handed.push_back({DWORD(tick), picture});
+        at = end + 1;
+    }
+    return handed;
+}
+
+// What the record shows between two ticks: the pictures in order, and whether each change came about a flashing
+// interval (1 s) after the one before.
+struct Stretch {
+    std::vector<std::string> pictures;
+    bool inRhythm = true;
+    std::string described;
+};
+
+Stretch between(const std::vector<Handed>& handed, DWORD from, DWORD to) {
+    Stretch s;
+    DWORD last = 0;
+    for (const Handed& h : handed) {
+        if (h.tick < from || h.tick > to) continue;
+        if (!s.pictures.empty()) s.inRhythm = s.inRhythm && h.tick - last >= 600 && h.tick - last <= 1500;
+        s.described += (s.pictures.empty() ? "" : " +" + std::to_string(h.tick - last)) + " " + h.picture.substr(0, 4);
+        s.pictures.push_back(h.picture);
+        last = h.tick;
+    }
+    return s;
+}
+
+// Two pictures, the usual one and another, each change the other way.
+bool alternates(const Stretch& s, const std::string& usual) {
+    const std::set<std::string> seen(s.pictures.begin(), s.pictures.end());
+    if (s.pictures.size() < 3 || seen.size() != 2 || !seen.count(usual)) return false;
+    for (std::size_t i = 1; i < s.pictures.size(); ++i)
+        if (s.pictures[i] == s.pictures[i - 1]) return false;
+    return true;
+}
+
+}  // namespace
+
+E2E_CASE(the_tray_icon_flashes_with_the_alert_and_is_the_usual_one_after_each_way_out) {
+    for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) e2e::setLock(vk, false);
+    e2e::Target target("VigilampTrayFlash", "Tray flash");
+    e2e::App app("[Status]\r\nStartWithWindows=0\r\n[Timers]\r\nDelayValue=1000\r\nScanInterval=1000\r\n"
+                 "[Lighting]\r\nLightingInterval=1000\r\n[FlashingPat]\r\nCaps=1\r\nNum=0\r\nScr=0\r\n"
+                 "[Advanced]\r\nHandlename=VigilampTrayFlash\r\n");
+    HWND tray = trayWindow(app);
+    const std::string answer = e2e::probe(app, tray, e2e::kProbeTrayIcons);
+    e2e::check(answer == "<watching>\n", "the probe watches the icons the program hands to the shell", answer);
+    // A new taskbar: the program hands it the icon it shows now, the usual one.
+    PostMessageA(tray, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    e2e::check(e2e::waitFor([&] { return !handedIcons(app).empty(); }, 3000), "a new taskbar gets the icon");
+    const std::string usual = handedIcons(app).empty() ? "" : handedIcons(app).front().picture;
+
+    // An alert flashes a while and ends: Reset (the watch starts over and finds the window again), then Disable.
+    for (const auto& [way, name] : {std::pair{Ctl::btnReset, "Reset"}, std::pair{Ctl::btnDisable, "Disable"}}) {
+        const DWORD from = GetTickCount();
+        if (way == Ctl::btnReset) app.click(Ctl::btnExecute);
+        e2e::waitFor([] { return e2e::lockOn(VK_CAPITAL); }, 5000);
+        e2e::waitFor([] { return false; }, 3000);
+        e2e::waitFor([] { return e2e::lockOn(VK_CAPITAL); }, 1500);  // ended while lit
+        const DWORD at = GetTickCount();
+        app.click(way);
+        e2e::waitFor([] { return false; }, 400);
+        const Stretch alert = between(handedIcons(app), from, at);
+        e2e::check(alternates(alert, usual) && alert.inRhythm,
+                   std::string("the alert flashes a second picture with the usual one every second, until ") + name,
+                   alert.described);
+        const Stretch after = between(handedIcons(app), from, GetTickCount());
+        e2e::check(!after.pictures.empty() && after.pictures.back() == usual,
+                   std::string(name) + " shows the usual icon", after.described);
+    }
+
+    // Its box off and stored with the pattern's Set: the icon stays still while the alert flashes.
+    app.click(Ctl::cbxFlashTrayIcon);
+    app.click(Ctl::btnFlshpatSet);
+    e2e::check(e2e::iniValue(app.iniPath(), "Lighting", "FlashTrayIcon") == "0", "Set keeps the box off",
+               e2e::iniValue(app.iniPath(), "Lighting", "FlashTrayIcon"));
+    const std::size_t before = handedIcons(app).size();
+    app.click(Ctl::btnExecute);
+    const bool flashed = e2e::waitFor([] { return e2e::lockOn(VK_CAPITAL); }, 5000);
+    e2e::waitFor([] { return false; }, 2500);
+    e2e::check(flashed && handedIcons(app).size() == before, "with its box off the alert leaves the icon still",
+               between(handedIcons(app), 0, GetTickCount()).described);
+    app.click(Ctl::btnDisable);
+    for (int vk : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) e2e::setLock(vk, false);
 }
