@@ -12,7 +12,7 @@ enum class Ctl : int {
     lblCaps, lblNum, lblScr, cbxDisableStat, btnExecute, btnDisable, btnReset, cbxStart,
     // page "Timers"
     lblTimers = 1101, gpbDelay, lblInit, spnDelay, lblIniSec, btnInitSet, gpbScan, lblScan, spnScan,
-    lblScanSec, btnScanSet,
+    lblScanSec, btnScanSet, lblScanNote,
     // page "Lighting"
     lblLighting = 1201, gpbFlash, lblFlash, btnFlashSet, spnFlashing, lblFlashing, gpbFlshpat, lblFlshpat,
     cbxFlshpatCaps, cbxFlshpatNum, cbxFlshpatScr, btnFlshpatSet, gpbLamps, cbxLampsOnly, lblLampsNote,

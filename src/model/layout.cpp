@@ -38,12 +38,16 @@ constexpr ControlRow kTimers[] = {
     {K::Spin, Ctl::spnDelay, Ctl::gpbDelay, "10000", 4, 62, 73, 23, F::Plain, None},
     {K::Label, Ctl::lblIniSec, Ctl::gpbDelay, "miliseconds", 80, 70, 68, 15, F::Plain, None},
     {K::Button, Ctl::btnInitSet, Ctl::gpbDelay, "Set", 220, 64, 75, 25, F::Plain, None},
-    {K::Group, Ctl::gpbScan, page, "Scanning Intervals", 8, 126, 301, 85, F::Plain, None},
+    {K::Group, Ctl::gpbScan, page, "Scanning Intervals", 8, 126, 301, 127, F::Plain, None},
     {K::Label, Ctl::lblScan, Ctl::gpbScan, "The amount of time between scans for the windows.", 4, 16, 280, 15,
      F::Note, None},
     {K::Spin, Ctl::spnScan, Ctl::gpbScan, "1000", 4, 48, 73, 23, F::Plain, None},
     {K::Label, Ctl::lblScanSec, Ctl::gpbScan, "miliseconds", 80, 58, 68, 15, F::Plain, None},
     {K::Button, Ctl::btnScanSet, Ctl::gpbScan, "Set", 220, 52, 75, 25, F::Plain, None},
+    // The scan is the safety net: where the system announces new and renamed windows they are seen at once.
+    {K::Label, Ctl::lblScanNote, Ctl::gpbScan,
+     "Where the system announces new and renamed windows, they are seen at once; the scan looks at the latest "
+     "after this interval.", 4, 80, 291, 42, F::Support, Wrap},
 };
 
 constexpr ControlRow kLighting[] = {
