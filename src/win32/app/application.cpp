@@ -25,12 +25,15 @@ Application::Application(HINSTANCE instance, std::string executable) : executabl
     dialogs_.emplace(main_->handle());
     trayMenu_ = createTrayMenu();
     tray_.emplace(instance, window_, main_->handle());
-    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, *dialogs_, profile_, runKey_,
+    events_.emplace(instance);
+    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *events_, lights_, *dialogs_, profile_, runKey_,
                             shell_, player_, executable_});
     setUpSysTray(tray_->icon(), tray_->loadPicture(instance, kIconResource), reinterpret_cast<MenuHandle>(trayMenu_),
                  [this] { form_->command(static_cast<int>(Cmd::ShowVigilamp1)); });
     tray_->onClose = [this] { form_->ownWindowClosing(); };
-    tray_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
+    events_->onChange = [this](WindowHandle window) { form_->windowChanged(window); };
+    events_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
+    events_->onClose = [this] { form_->ownWindowClosing(); };
     main_->setForm(&*form_);
     lights_.loaded();
     form_->create();
@@ -44,6 +47,7 @@ Application::~Application() {
     about_.reset();
     main_->setForm(nullptr);
     form_.reset();  // its timers stop on the main window, which is still there
+    events_.reset();
     tray_.reset();
     DestroyMenu(trayMenu_);
     main_.reset();

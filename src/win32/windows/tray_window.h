@@ -12,7 +12,7 @@ namespace vr::win32 {
 
 inline constexpr char kTrayWindowClass[] = "TrmTrayIcon";
 
-class TrayIconWindow final : public WindowEvents, private TrayShell, private TrayWindow {
+class TrayIconWindow final : private TrayShell, private TrayWindow {
 public:
     // application: the application's taskbar window. commands: the window the menu's commands go to.
     TrayIconWindow(HINSTANCE instance, HWND application, HWND commands);
@@ -22,11 +22,6 @@ public:
 
     TrmTrayIcon& icon() { return *icon_; }
     std::function<void()> onClose;  // a close request reached the icon's window
-    std::function<void(WindowHandle)> onAttention;  // a window flashed its taskbar button
-
-    // WindowEvents: the shell's notifications reach the icon's window while it is registered for them.
-    std::optional<std::string> attentionUnavailable() override;
-    void listen(bool changes, bool attention) override;
     // Loads an icon resource at the small icon size into the component's own picture.
     IconHandle loadPicture(HINSTANCE instance, int resource);
 
@@ -52,8 +47,6 @@ private:
     HWND commands_;
     UINT taskbarCreated_;
     HICON picture_ = nullptr;
-    UINT shellHook_ = 0;  // the shell's notification message, where the shell reports to windows
-    bool hooked_ = false;  // registered for it now
     bool tracking_ = false;  // a menu is up
     std::optional<TrmTrayIcon> icon_;
 };
