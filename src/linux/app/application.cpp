@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <optional>
 
@@ -20,7 +21,7 @@
 #include "linux/windows/tray.h"
 #include "model/model.h"
 // Xlib last: its macros must not reach the headers above.
-#include "linux/adapters/x11_attention.h"
+#include "linux/adapters/x11_window_events.h"
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lights.h"
 #include <X11/Xlib.h>
@@ -64,10 +65,10 @@ struct Application::Parts {
 
     std::string executable;
     Model model;
-    DisplayConnection requests, events;  // lookups and lights; the attention watch's events
+    DisplayConnection requests, events;  // lookups and lights; the window events
     X11Windows windows{requests.display, ownClient()};
     XkbLockLights lights{requests.display};
-    X11Attention attention{events.display};
+    X11WindowEvents windowEvents{events.display};
     IniProfile profile;
     XdgAutostart autostart{autostartFolder()};
     ProcessShell shell;
@@ -77,7 +78,8 @@ struct Application::Parts {
     QtDialogs dialogs{&main};
     std::optional<Tray> tray;
     std::optional<MainForm> form;
-    std::optional<QSocketNotifier> attentionEvents, signalEvents;
+    std::optional<QSocketNotifier> windowEventsReady, signalEvents;
+    QTimer eventRound;  // a round of window events that the socket will not tell of
 };
 
 Application::Parts::Parts(std::string executablePath)
@@ -86,19 +88,25 @@ Application::Parts::Parts(std::string executablePath)
       timers([this](int id) { form->timer(id); }) {
     model.attach(main);
     tray.emplace([this](int id) { form->command(id); });
-    form.emplace(FormPorts{timers, model, main, windows, attention, lights, dialogs, profile, autostart, shell,
+    form.emplace(FormPorts{timers, model, main, windows, windowEvents, lights, dialogs, profile, autostart, shell,
                            player, executable, "manual.html"});
     setUpSysTray(tray->icon(), tray->picture(), tray->menu(),
                  [this] { form->command(static_cast<int>(Cmd::ShowVigilamp1)); });
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
-    attention.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
+    windowEvents.onChange = [this](WindowHandle window) { form->windowChanged(window); };
+    windowEvents.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
     player.onFailure([this](const std::string& message) {
         QMetaObject::invokeMethod(&main, [this, message] { form->playerFailed(message); }, Qt::QueuedConnection);
     });
-    if (attention.fd() >= 0) {
-        attentionEvents.emplace(attention.fd(), QSocketNotifier::Read);
-        QObject::connect(&*attentionEvents, &QSocketNotifier::activated, [this] { attention.processEvents(); });
+    if (windowEvents.fd() >= 0) {
+        const auto round = [this] {
+            if (const auto ms = windowEvents.processEvents()) eventRound.start(static_cast<int>(*ms));
+        };
+        eventRound.setSingleShot(true);
+        QObject::connect(&eventRound, &QTimer::timeout, round);
+        windowEventsReady.emplace(windowEvents.fd(), QSocketNotifier::Read);
+        QObject::connect(&*windowEventsReady, &QSocketNotifier::activated, round);
     }
     main.setForm(&*form);
     form->create();
