@@ -23,13 +23,13 @@ STARTED = []  # every process the cases started, copies and helpers: none may ou
 NO_AUTOSTART = "[Status]\nStartWithWindows=0\n"
 
 
-def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000):
-    """Watches cls (empty: any class) with a one-second delay, the scan and flash intervals given, the lights of
-    pattern (Caps, Num, Scroll as 0/1) and the Actions and Match lines given."""
+def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000, delay=1000):
+    """Watches cls (empty: any class) with the delay, scan and flash intervals given (the delay a second unless
+    told), the lights of pattern (Caps, Num, Scroll as 0/1) and the Actions and Match lines given."""
     caps, num, scr = pattern
-    return (NO_AUTOSTART + "[Timers]\nDelayValue=1000\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n"
+    return (NO_AUTOSTART + "[Timers]\nDelayValue=%d\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n"
             "[FlashingPat]\nCaps=%s\nNum=%s\nScr=%s\n[Actions]\n%s[Advanced]\nHandlename=%s\n[Match]\n%s"
-            % (scan, flash, caps, num, scr, actions, cls, match))
+            % (delay, scan, flash, caps, num, scr, actions, cls, match))
 
 
 class App:
