@@ -209,6 +209,22 @@ void adapterChecks() {
         pump(500);
         check(count(spinning.window) == atOff, "once listening stops, nothing more is handed on");
     }
+    // As the form does: a window that fits starts the alert, and the listening stops inside the round.
+    events.onChange = [&](WindowHandle w) {
+        const HWND h = reinterpret_cast<HWND>(w);
+        changed.emplace_back(h, titleOf(h));
+        char cls[64] = "";
+        GetClassNameA(h, cls, sizeof cls);
+        if (std::string(cls) == "VigilampAgain") events.listen(false, false);
+    };
+    for (int again = 1; again <= 4; ++again) {
+        events.listen(true, false);
+        Helper appeared("VigilampAgain", "Again");
+        const bool told = pump(2000, [&] { return count(appeared.window) > 0; });
+        check(told, "listening again (" + std::to_string(again) + ") after it stopped inside a round, a new window "
+              "is handed on");
+        events.listen(false, false);
+    }
     const auto why = events.attentionUnavailable();
     std::printf("   (flashing taskbar buttons: %s)\n", why ? why->c_str() : "the shell reports them");
 }
