@@ -37,7 +37,9 @@ private_mib() { awk '/^Private_(Clean|Dirty):/ { s += $2 } END { printf "%.3f", 
 
 measure() {  # label scan-interval(0: not watching) target; the bare program scans only beside a 1000 ms scan
   printf '[Status]\r\nStartWithWindows=0\r\n' > "$run/vigilamp.ini"
-  ((${2})) && printf '[Timers]\r\nDelayValue=1\r\nScanInterval=%s\r\n' "$2" >> "$run/vigilamp.ini"
+  # The least delay the page takes: with less, the delay timer ticks at the system's least interval until the
+  # first scan, which with a scan a minute away would be most of what is measured.
+  ((${2})) && printf '[Timers]\r\nDelayValue=1000\r\nScanInterval=%s\r\n' "$2" >> "$run/vigilamp.ini"
   # Wine's loader becomes the program itself, so $! is the program's Linux process.
   local ours bare
   cd "$run"
@@ -48,7 +50,7 @@ measure() {  # label scan-interval(0: not watching) target; the bare program sca
   cd "$root"
   sleep 3
   ((${2})) && $WINE "$run/bench.exe" execute >/dev/null 2>&1
-  sleep 1
+  sleep 2  # past the delay
   local o0 b0
   o0=$(cpu_ms "$ours"); b0=$(cpu_ms "$bare")
   sleep "$idle"
