@@ -383,12 +383,12 @@ void App::answer(HWND box, int button) {
 
 bool App::waitExit(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
 
-Target::Target(const std::string& cls, const std::string& title, bool hang) {
+Target::Target(const std::string& cls, const std::string& title, bool hang, const std::string& ways) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     std::string command = "\"";  // built by appending: GCC 12 warns falsely on a chain of + here
     command.append(here()).append("\\e2e_target.exe\" \"").append(cls).append("\" \"").append(title).append("\"");
-    if (hang) command.append(" hang");
+    if (hang || !ways.empty()) command.append(" \"").append(hang ? "hang " : "").append(ways).append("\"");
     std::wstring wide = vr::win32::widen(command);
     if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process_)) {
         check(false, "the target window's program starts");

@@ -74,8 +74,11 @@ private:
 // and "\n" standing for line breaks.
 class Target {
 public:
+    // hang: it stops answering a second after it starts. Ways for the window events (target.cpp): "spin", it
+    // renames itself as fast as it can for five seconds, then takes the title given; "announce", it raises the
+    // win event of a renamed window itself, as Windows does and Wine does not.
     explicit Target(const std::string& cls = "IMWindowClass", const std::string& title = "Conversation",
-                    bool hang = false);
+                    bool hang = false, const std::string& ways = "");
     ~Target();
     HWND window() const { return window_; }
 

@@ -87,7 +87,7 @@ E2E_CASE(the_programs_own_windows_are_never_its_target_and_a_close_request_to_th
     // The user makes a class of the program's own windows the target, with "Close the window", and watches from
     // start-up: the program never finds itself, so it neither alerts nor closes itself at every start.
     setAll(false);
-    for (const char* own : {"TApplication", "TfrmMain", "TrmTrayIcon"}) {
+    for (const char* own : {"TApplication", "TfrmMain", "TrmTrayIcon", "TrmWindowEvents"}) {
         e2e::App app(iniWatching(own, "Close=1\r\nMinimise=0\r\n") + "[Match]\r\nWatchAtStart=1\r\n");
         e2e::check(app.status() == "Vigilamp is active!", std::string("watching for ") + own + " from start-up");
         e2e::check(!app.waitExit(4000), "it is still running after delay, scans and more", own);
@@ -104,6 +104,11 @@ E2E_CASE(the_programs_own_windows_are_never_its_target_and_a_close_request_to_th
     e2e::App second(iniWatching("VigilampNoSuchWindow"));
     PostMessageA(e2e::trayWindow(second), WM_CLOSE, 0, 0);
     e2e::check(second.waitExit(), "closing the tray icon's window ends the program too");
+    e2e::App third(iniWatching("VigilampNoSuchWindow"));
+    const HWND events = third.findOwn("TrmWindowEvents");
+    PostMessageA(events, WM_CLOSE, 0, 0);
+    e2e::check(events && third.waitExit(),
+               "and so does closing the hidden window that hears the window events");
     setAll(false);
 }
 

@@ -8,13 +8,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <thread>
 
 // The program's headers before Xlib's, whose macros (Status, None) would rename their words.
-#include "linux/adapters/x11_attention.h"
+#include "linux/adapters/x11_window_events.h"
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lamps.h"
 #include "linux/adapters/xkb_lights.h"
@@ -235,6 +236,195 @@ TEST_F(X11Test, LightsSetActAtOnceAndReadBackForEachKey) {
     for (int i = 0; i < 3; ++i) lights.set(LockKey(i), false);  // the lights end off
 }
 
+// The adapter run as the program's event loop runs it: called whenever its socket is readable, and when it asked
+// to be called again, never otherwise, so a round it forgets to ask for is never run by chance.
+class EventLoop {
+public:
+    explicit EventLoop(X11WindowEvents& events) : events_(events) {}
+    // Runs until done holds or the time is up; whether done held.
+    template <class Done>
+    bool runUntil(Done done, std::chrono::milliseconds limit) {
+        for (const auto end = Clock::now() + limit;;) {
+            if (done()) return true;
+            if (Clock::now() >= end) return false;
+            auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+            if (callAt_) wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*callAt_ - Clock::now()));
+            pollfd p{events_.fd(), POLLIN, 0};
+            const bool readable = poll(&p, 1, int(std::clamp<long>(wait.count(), 0, 10))) > 0;
+            if (readable || (callAt_ && Clock::now() >= *callAt_)) {
+                callAt_.reset();
+                if (const auto ms = events_.processEvents()) callAt_ = Clock::now() + std::chrono::milliseconds(*ms);
+            }
+        }
+    }
+    void run(std::chrono::milliseconds time) { runUntil([] { return false; }, time); }
+
+private:
+    X11WindowEvents& events_;
+    std::optional<Clock::time_point> callAt_;
+};
+
+// The event mask this connection has selected on the window.
+long selected(Display* d, ::Window w) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(d, w, &attributes) ? attributes.your_event_mask : -1;
+}
+
+void retitle(Display* d, ::Window w, const std::string& title) {
+    XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+    XFlush(d);
+}
+
+// What onChange was told, with the title the window held when it was told: a report must come after the change.
+struct Reports {
+    X11Windows& windows;
+    std::vector<std::pair<WindowHandle, std::string>> seen;
+    void operator()(WindowHandle w) { seen.emplace_back(w, windows.titleOf(w).value_or("<gone>")); }
+    std::size_t of(WindowHandle w) const {
+        return std::size_t(std::count_if(seen.begin(), seen.end(), [w](const auto& r) { return r.first == w; }));
+    }
+    std::string last(WindowHandle w) const {
+        for (auto r = seen.rbegin(); r != seen.rend(); ++r)
+            if (r->first == w) return r->second;
+        return "<none>";
+    }
+};
+
+class X11EventsTest : public X11Test {
+protected:
+    void SetUp() override {
+        X11Test::SetUp();
+        ASSERT_NE(events_.get(), nullptr);
+        adapter_.onChange = [this](WindowHandle w) { reports_(w); };
+        adapter_.onAttention = [this](WindowHandle w) { asked_.push_back(w); };
+    }
+    // Reported n times in all, and still n times a while later: each change is told once.
+    ::testing::AssertionResult reportedTimes(WindowHandle w, std::size_t n) {
+        loop_.runUntil([&] { return reports_.of(w) >= n; }, 3s);
+        loop_.run(300ms);
+        if (reports_.of(w) == n) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "reported " << reports_.of(w) << " times, wanted " << n;
+    }
+
+    const std::unique_ptr<Display, int (*)(Display*)> events_{XOpenDisplay(nullptr), XCloseDisplay};
+    X11WindowEvents adapter_{events_.get()};
+    EventLoop loop_{adapter_};
+    Reports reports_{windows_, {}};
+    std::vector<WindowHandle> asked_;
+};
+
+TEST_F(X11EventsTest, ANewWindowARenameAndANewClassAreEachReportedOnce) {
+    const ::Window before = shown({"vr-e", "VrEvents", "There before"});
+    adapter_.listen(true, false);
+    loop_.run(300ms);
+    EXPECT_EQ(reports_.of(before), 0u) << "a window there when listening begins is the scan's to find, not news";
+
+    // Its class, title, process and protocols set and then mapped, managed and framed: one report.
+    const ::Window appeared = makeWindow(app_, {"vr-e", "VrEvents", "Appeared"});
+    EXPECT_TRUE(reportedTimes(appeared, 1));
+    EXPECT_EQ(reports_.last(appeared), "Appeared");
+
+    retitle(app_, appeared, "(1) Appeared");
+    EXPECT_TRUE(reportedTimes(appeared, 2)) << "_NET_WM_NAME";
+    EXPECT_EQ(reports_.last(appeared), "(1) Appeared");
+    XDeleteProperty(app_, appeared, atom(app_, "_NET_WM_NAME"));
+    XFlush(app_);
+    EXPECT_TRUE(reportedTimes(appeared, 3)) << "_NET_WM_NAME taken away";
+    EXPECT_EQ(reports_.last(appeared), "");
+    XStoreName(app_, appeared, "Latin-1 only");
+    XFlush(app_);
+    EXPECT_TRUE(reportedTimes(appeared, 4)) << "WM_NAME";
+    EXPECT_EQ(reports_.last(appeared), "Latin-1 only");
+    XClassHint hint{const_cast<char*>("vr-e2"), const_cast<char*>("VrEventsRenamed")};
+    XSetClassHint(app_, appeared, &hint);
+    XFlush(app_);
+    EXPECT_TRUE(reportedTimes(appeared, 5)) << "WM_CLASS";
+    EXPECT_EQ(windows_.classOf(appeared), "VrEventsRenamed");
+
+    // What is neither title nor class is no news.
+    const long pid = 99;
+    XChangeProperty(app_, appeared, atom(app_, "_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XChangeProperty(app_, appeared, atom(app_, "VR_SOMETHING_ELSE"), XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>("x"), 1);
+    XFlush(app_);
+    EXPECT_TRUE(reportedTimes(appeared, 5));
+
+    retitle(app_, before, "(2) There before");
+    EXPECT_TRUE(reportedTimes(before, 1)) << "a window there before is reported once it changes";
+    EXPECT_TRUE(asked_.empty()) << "attention was not asked for";
+}
+
+TEST_F(X11EventsTest, AFloodOfRenamesIsCheckedOncePerRoundAndTheLastTitleIsSeen) {
+    const ::Window w = shown({"vr-f", "VrFlood", "Quiet"});
+    adapter_.listen(true, false);
+    loop_.run(200ms);
+    // Another program renames its window five times a millisecond for a second, then settles. (Faster, and the
+    // window manager, which reads every title, falls seconds behind and holds up the cases after this one.)
+    std::atomic<int> renames = 0;
+    std::atomic<bool> done = false;
+    std::thread renamer([&] {
+        Display* d = XOpenDisplay(nullptr);
+        for (const auto end = Clock::now() + 1s; Clock::now() < end; std::this_thread::sleep_for(1ms)) {
+            for (int i = 0; i < 5; ++i, ++renames) retitle(d, w, "Title " + std::to_string(renames));
+            XSync(d, False);
+        }
+        retitle(d, w, "Settled");
+        XSync(d, False);
+        XCloseDisplay(d);
+        done = true;
+    });
+    const auto start = Clock::now();
+    loop_.runUntil([&] { return done.load(); }, 10s);
+    renamer.join();
+    loop_.runUntil([&] { return reports_.last(w) == "Settled"; }, 3s);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    ASSERT_GT(renames, 1000) << "the flood was no flood";
+    EXPECT_EQ(reports_.last(w), "Settled") << "the title it settled on is checked";
+    EXPECT_GE(reports_.of(w), 2u);
+    EXPECT_LE(reports_.of(w), std::size_t(spent / EventRounds::kGapMs + 2))
+        << renames << " renames in " << spent << " ms; one check per round, a round per gap at most";
+}
+
+TEST_F(X11EventsTest, NothingIsSelectedOrReportedWithoutListeningAndEachKindOnlyWhenAsked) {
+    Display* own = events_.get();
+    const ::Window root = DefaultRootWindow(own);
+    const ::Window w = shown({"vr-n", "VrNothing", "Quiet"});
+    EXPECT_EQ(selected(own, root), 0);
+    adapter_.listen(true, false);
+    EXPECT_EQ(selected(own, root), PropertyChangeMask | SubstructureNotifyMask);
+    EXPECT_EQ(selected(own, w), PropertyChangeMask);
+    adapter_.listen(false, false);
+    EXPECT_EQ(selected(own, root), 0) << "with neither, no event mask at all";
+    EXPECT_EQ(selected(own, w), 0);
+
+    const ::Window unheard = makeWindow(app_, {"vr-n", "VrNothing", "Unheard"});
+    retitle(app_, w, "Renamed unheard");
+    XWMHints hints{};
+    hints.flags = XUrgencyHint;
+    XSetWMHints(app_, w, &hints);
+    XFlush(app_);
+    loop_.run(600ms);
+    EXPECT_TRUE(reports_.seen.empty() && asked_.empty()) << "off reports nothing";
+
+    // Attention alone: renames are no news; changes alone: urgency is none.
+    adapter_.listen(false, true);
+    retitle(app_, unheard, "Renamed, attention only");
+    loop_.run(400ms);
+    EXPECT_TRUE(reports_.seen.empty());
+    adapter_.listen(true, false);
+    hints.flags = 0;
+    XSetWMHints(app_, unheard, &hints);
+    hints.flags = XUrgencyHint;
+    XSetWMHints(app_, unheard, &hints);
+    XFlush(app_);
+    loop_.run(400ms);
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_TRUE(reports_.seen.empty()) << "hints are neither title nor class";
+    EXPECT_EQ(X11WindowEvents(nullptr).processEvents(), std::nullopt);
+}
+
 // The EWMH way a program asks: a request to the window manager, which changes the state.
 void demandAttention(Display* d, ::Window w, bool add) {
     XEvent e{};
@@ -246,21 +436,12 @@ void demandAttention(Display* d, ::Window w, bool add) {
     XFlush(d);
 }
 
-TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
+TEST_F(X11EventsTest, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     const ::Window before = shown({"vr-a", "VrAttention", "Urgent"});
-    const std::unique_ptr<Display, int (*)(Display*)> own(XOpenDisplay(nullptr), XCloseDisplay);
-    X11Attention attention(own.get());
-    ASSERT_EQ(attention.attentionUnavailable(), std::nullopt);
-    std::vector<WindowHandle> asked;
-    attention.onAttention = [&](WindowHandle w) { asked.push_back(w); };
-    attention.listen(false, true);
+    ASSERT_EQ(adapter_.attentionUnavailable(), std::nullopt);
+    adapter_.listen(false, true);
     const auto pump = [&](std::chrono::milliseconds limit, std::size_t until) {
-        eventually([&] {
-            pollfd p{attention.fd(), POLLIN, 0};
-            poll(&p, 1, 10);
-            attention.processEvents();
-            return asked.size() >= until;
-        }, limit);
+        loop_.runUntil([&] { return asked_.size() >= until; }, limit);
     };
     const ::Window after = shown({"vr-a", "VrAttention", "Demanding"});  // a client that came since
     // The window manager lets only a window without the focus ask: the focus goes elsewhere.
@@ -272,12 +453,12 @@ TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     pump(3s, 1);
     demandAttention(app_, after, true);  // asks still
     pump(400ms, 2);
-    EXPECT_EQ(asked, std::vector<WindowHandle>{after});
+    EXPECT_EQ(asked_, std::vector<WindowHandle>{after});
     demandAttention(app_, after, false);
     pump(400ms, 2);
     demandAttention(app_, after, true);
     pump(3s, 2);
-    EXPECT_EQ(asked, (std::vector<WindowHandle>{after, after}));
+    EXPECT_EQ(asked_, (std::vector<WindowHandle>{after, after}));
 
     XWMHints hints{};
     hints.flags = XUrgencyHint;
@@ -287,17 +468,83 @@ TEST_F(X11Test, AttentionIsReportedOnceEachTimeAWindowBeginsToAsk) {
     XSetWMHints(app_, before, &hints);  // urgent still
     XFlush(app_);
     pump(400ms, 4);
-    EXPECT_EQ(asked, (std::vector<WindowHandle>{after, after, before}));
+    EXPECT_EQ(asked_, (std::vector<WindowHandle>{after, after, before}));
 
     // Not listening, nothing is heard (and nothing costs): a request while off is not reported later either.
-    attention.listen(false, false);
+    adapter_.listen(false, false);
     demandAttention(app_, after, false);
     demandAttention(app_, after, true);
     pump(600ms, 4);
-    attention.listen(false, true);
+    adapter_.listen(false, true);
     pump(400ms, 4);
-    EXPECT_EQ(asked.size(), 3u) << "a window already asking when listening begins began before it";
-    EXPECT_TRUE(X11Attention(nullptr).attentionUnavailable());
+    EXPECT_EQ(asked_.size(), 3u) << "a window already asking when listening begins began before it";
+    // Changes asked for beside it change nothing of that: a window asking when attention is added began before.
+    adapter_.listen(true, false);
+    demandAttention(app_, after, false);
+    pump(400ms, 4);
+    demandAttention(app_, after, true);
+    pump(400ms, 4);
+    adapter_.listen(true, true);
+    pump(400ms, 4);
+    EXPECT_EQ(asked_.size(), 3u);
+    EXPECT_TRUE(reports_.seen.empty()) << "state changes are no title or class changes";
+    EXPECT_TRUE(X11WindowEvents(nullptr).attentionUnavailable());
+}
+
+// Run by tests/linux/run_x11_tests.sh on a second desktop, one with no window manager at all: the clients are the
+// root's children, created and mapped by the programs themselves.
+TEST(X11EventsWithoutAWindowManager, AChildOfTheRootIsReportedWhenCreatedMappedAndRenamed) {
+    const std::unique_ptr<Display, int (*)(Display*)> app(XOpenDisplay(nullptr), XCloseDisplay),
+        own(XOpenDisplay(nullptr), XCloseDisplay), reader(XOpenDisplay(nullptr), XCloseDisplay);
+    ASSERT_TRUE(app && own && reader) << "no X display (run tests/linux/run_x11_tests.sh)";
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(reader.get(), DefaultRootWindow(reader.get()), atom(reader.get(), "_NET_SUPPORTING_WM_CHECK"),
+                       0, 1, False, AnyPropertyType, &type, &format, &items, &after, &data);
+    if (data) XFree(data);
+    ASSERT_EQ(items, 0u) << "a window manager runs on this display";
+
+    X11Windows windows(reader.get());
+    X11WindowEvents events(own.get());
+    Reports reports{windows, {}};
+    events.onChange = [&](WindowHandle w) { reports(w); };
+    EventLoop loop(events);
+    events.listen(true, false);
+    const auto times = [&](WindowHandle w, std::size_t n) {
+        loop.runUntil([&] { return reports.of(w) >= n; }, 3s);
+        loop.run(300ms);
+        return reports.of(w);
+    };
+
+    Display* d = app.get();
+    const ::Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 60, 40, 0, 0, 0);
+    XClassHint hint{const_cast<char*>("vr-bare"), const_cast<char*>("VrBare")};
+    XSetClassHint(d, w, &hint);
+    XFlush(d);
+    EXPECT_EQ(times(w, 1), 1u) << "created";
+    EXPECT_TRUE(windows.fits(w, {"VrBare", std::nullopt})) << "its class is there when it is checked";
+    XMapWindow(d, w);
+    XFlush(d);
+    EXPECT_EQ(times(w, 2), 2u) << "mapped";
+    retitle(d, w, "Bare (1)");
+    EXPECT_EQ(times(w, 3), 3u) << "renamed";
+    EXPECT_EQ(reports.last(w), "Bare (1)");
+    // Renamed again just after a round: the next waits for the gap, and nothing else happens on this desktop to
+    // wake the loop, so only the call the adapter asked for brings it.
+    retitle(d, w, "Bare (2)");
+    loop.runUntil([&] { return reports.of(w) >= 4; }, 3s);
+    retitle(d, w, "Bare (3)");
+    EXPECT_EQ(times(w, 5), 5u) << "renamed within the gap";
+    EXPECT_EQ(reports.last(w), "Bare (3)");
+    events.listen(false, false);
+    retitle(d, w, "Bare (4)");
+    XUnmapWindow(d, w);
+    XMapWindow(d, w);
+    XFlush(d);
+    loop.run(400ms);
+    EXPECT_EQ(reports.of(w), 5u) << "off reports nothing";
 }
 
 // The keyboard as the user and the other programs see it, read through a connection of its own.

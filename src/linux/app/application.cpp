@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <optional>
 
@@ -23,7 +24,7 @@
 #include "linux/windows/tray.h"
 #include "model/model.h"
 // Xlib last: its macros must not reach the headers above.
-#include "linux/adapters/x11_attention.h"
+#include "linux/adapters/x11_window_events.h"
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lights.h"
 #include "linux/adapters/xkb_lamps.h"
@@ -72,15 +73,15 @@ struct Application::Parts {
 
     std::string executable;
     Model model{Platform::linuxDesktop};
-    DisplayConnection requests, events;  // lookups and lights; the attention watch's events
+    DisplayConnection requests, events;  // lookups and lights; the window events
     // The session's own window list beside X11's, where it offers one (a Wayland desktop).
     wl::ChosenSource wayland = wl::openWindowSource();
     X11Windows x11Windows{requests.display, ownClient()};
     wl::CompositeWindows windows{x11Windows, wayland.source.get(), {static_cast<std::uint32_t>(::getpid()), "vigilamp"}};
     XkbLockLights lights{requests.display};
     std::unique_ptr<Lamps> lamps;
-    X11Attention attention{events.display};
-    wl::CompositeEvents windowEvents{attention, wayland.source.get()};
+    X11WindowEvents x11Events{events.display};
+    wl::CompositeEvents windowEvents{x11Events, wayland.source.get()};
     IniProfile profile;
     XdgAutostart autostart{autostartFolder(), executable};
     ProcessLauncher launcher;
@@ -90,7 +91,8 @@ struct Application::Parts {
     QtDialogs dialogs{&main};
     std::optional<Tray> tray;
     std::optional<MainForm> form;
-    std::optional<QSocketNotifier> attentionEvents, waylandEvents, signalEvents;
+    std::optional<QSocketNotifier> x11EventsReady, waylandEvents, signalEvents;
+    QTimer eventRound;  // a round of X11 window events that the socket will not tell of
 };
 
 Application::Parts::Parts(std::string executablePath)
@@ -105,13 +107,19 @@ Application::Parts::Parts(std::string executablePath)
                            player, *tray, executable, "manual.html"});
     // Without a tray to put it away into, a minimised window stays on the taskbar.
     main.setMinimiseToTray(QSystemTrayIcon::isSystemTrayAvailable());
-    attention.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
+    x11Events.onChange = [this](WindowHandle window) { form->windowChanged(window); };
+    x11Events.onAttention = [this](WindowHandle window) { form->windowAsksForAttention(window); };
     player.onFailure([this](const std::string& message) {
         QMetaObject::invokeMethod(&main, [this, message] { form->playerFailed(message); }, Qt::QueuedConnection);
     });
-    if (attention.fd() >= 0) {
-        attentionEvents.emplace(attention.fd(), QSocketNotifier::Read);
-        QObject::connect(&*attentionEvents, &QSocketNotifier::activated, [this] { attention.processEvents(); });
+    if (x11Events.fd() >= 0) {
+        const auto round = [this] {
+            if (const auto ms = x11Events.processEvents()) eventRound.start(static_cast<int>(*ms));
+        };
+        eventRound.setSingleShot(true);
+        QObject::connect(&eventRound, &QTimer::timeout, round);
+        x11EventsReady.emplace(x11Events.fd(), QSocketNotifier::Read);
+        QObject::connect(&*x11EventsReady, &QSocketNotifier::activated, round);
     }
     main.setForm(&*form);
     form->create();

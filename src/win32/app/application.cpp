@@ -27,10 +27,13 @@ Application::Application(HINSTANCE instance, std::string executable) : executabl
     tray_.emplace(instance, window_, main_->handle(), kIconResource, kLitIconResource);
     tray_->icon().popupMenu = reinterpret_cast<MenuHandle>(trayMenu_);
     tray_->icon().onDoubleClick = [this] { form_->command(static_cast<int>(Cmd::TrayShow)); };
-    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *tray_, lights_, lamps_, *dialogs_, profile_, autostart_,
-                            launcher_, player_, tray_->icon(), executable_});
+    events_.emplace(instance);
+    form_.emplace(FormPorts{*timers_, model_, *main_, windows_, *events_, lights_, lamps_, *dialogs_, profile_,
+                            autostart_, launcher_, player_, tray_->icon(), executable_});
     tray_->onClose = [this] { form_->ownWindowClosing(); };
-    tray_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
+    events_->onChange = [this](WindowHandle window) { form_->windowChanged(window); };
+    events_->onAttention = [this](WindowHandle window) { form_->windowAsksForAttention(window); };
+    events_->onClose = [this] { form_->ownWindowClosing(); };
     main_->setForm(&*form_);
     lights_.loaded();
     form_->create();
@@ -44,6 +47,7 @@ Application::~Application() {
     about_.reset();
     main_->setForm(nullptr);
     form_.reset();  // its timers stop on the main window, which is still there
+    events_.reset();
     tray_.reset();
     DestroyMenu(trayMenu_);
     main_.reset();

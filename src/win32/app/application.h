@@ -15,6 +15,7 @@
 #include "win32/adapters/worker_thread.h"
 #include "win32/adapters/media_player.h"
 #include "win32/adapters/ports_win32.h"
+#include "win32/adapters/window_events.h"
 #include "win32/windows/about_window.h"
 #include "win32/windows/main_window.h"
 #include "win32/windows/tray_window.h"
@@ -56,6 +57,7 @@ private:
     std::optional<MessageDialogs> dialogs_;
     HMENU trayMenu_ = nullptr;
     std::optional<TrayIconWindow> tray_;
+    std::optional<WindowEvents> events_;
     std::optional<MainForm> form_;
     std::optional<AboutWindow> about_;
 };

@@ -55,25 +55,9 @@ TrayIconWindow::TrayIconWindow(HINSTANCE instance, HWND application, HWND comman
                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     icon_.emplace(static_cast<TrayShell&>(*this), static_cast<TrayWindow&>(*this),
                   reinterpret_cast<IconHandle>(pictures_[0]), reinterpret_cast<IconHandle>(pictures_[1]));
-    // Whether the shell reports to windows at all is known by asking once; the hook is kept only while listened.
-    if (RegisterShellHookWindow(window_)) {
-        shellHook_ = RegisterWindowMessageA("SHELLHOOK");
-        DeregisterShellHookWindow(window_);
-    }
-}
-
-std::optional<std::string> TrayIconWindow::attentionUnavailable() {
-    if (shellHook_) return std::nullopt;
-    return std::string("it does not report windows that flash their taskbar buttons.");
-}
-
-void TrayIconWindow::listen(bool /*changes*/, bool attention) {
-    if (!shellHook_ || attention == hooked_) return;
-    hooked_ = attention ? RegisterShellHookWindow(window_) != FALSE : !DeregisterShellHookWindow(window_);
 }
 
 TrayIconWindow::~TrayIconWindow() {
-    if (hooked_) DeregisterShellHookWindow(window_);
     icon_.reset();
     DestroyWindow(window_);
     for (HICON picture : pictures_)
@@ -97,10 +81,6 @@ LRESULT TrayIconWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) {
         icon_->taskbarCreated();
-        return 0;
-    }
-    if (message == shellHook_ && shellHook_ != 0) {
-        if (wParam == HSHELL_FLASH && onAttention) onAttention(static_cast<WindowHandle>(lParam));
         return 0;
     }
     if (message == WM_CLOSE) {

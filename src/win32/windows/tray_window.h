@@ -12,7 +12,7 @@ namespace vr::win32 {
 
 inline constexpr char kTrayWindowClass[] = "TrmTrayIcon";
 
-class TrayIconWindow final : public WindowEvents, private TrayShell, private TrayWindow {
+class TrayIconWindow final : private TrayShell, private TrayWindow {
 public:
     // application: the application's taskbar window. commands: the window the menu's commands go to. The
     // pictures are icon resources, drawn at the small icon size: the usual one and the lit one.
@@ -23,11 +23,6 @@ public:
 
     NotifyIcon& icon() { return *icon_; }
     std::function<void()> onClose;  // a close request reached the icon's window
-    std::function<void(WindowHandle)> onAttention;  // a window flashed its taskbar button
-
-    // WindowEvents: the shell's notifications reach the icon's window while it is registered for them.
-    std::optional<std::string> attentionUnavailable() override;
-    void listen(bool changes, bool attention) override;
 
 private:
     template <class T>
@@ -51,8 +46,6 @@ private:
     HWND commands_;
     UINT taskbarCreated_;
     HICON pictures_[2] = {};
-    UINT shellHook_ = 0;  // the shell's notification message, where the shell reports to windows
-    bool hooked_ = false;  // registered for it now
     bool tracking_ = false;  // a menu is up
     std::optional<NotifyIcon> icon_;
 };

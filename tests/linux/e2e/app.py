@@ -23,14 +23,15 @@ STARTED = []  # every process the cases started, copies and helpers: none may ou
 NO_AUTOSTART = "[Status]\nStartWithWindows=0\n"
 
 
-def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000,
+def ini_watching(cls, pattern="100", actions="Nothing=1\nMinimise=0\n", match="", flash=1000, scan=1000, delay=1000,
                  lighting=""):
-    """Watches cls (empty: any class) with a one-second delay, the scan and flash intervals given, the lights of
-    pattern (Caps, Num, Scroll as 0/1) and the Actions, Match and further Lighting lines given."""
+    """Watches cls (empty: any class) with the delay, scan and flash intervals given (the delay a second unless
+    told), the lights of pattern (Caps, Num, Scroll as 0/1) and the Actions, Match and further Lighting lines
+    given."""
     caps, num, scr = pattern
-    return (NO_AUTOSTART + "[Timers]\nDelayValue=1000\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n%s"
+    return (NO_AUTOSTART + "[Timers]\nDelayValue=%d\nScanInterval=%d\n[Lighting]\nLightingInterval=%d\n%s"
             "[FlashingPat]\nCaps=%s\nNum=%s\nScr=%s\n[Actions]\n%s[Advanced]\nHandlename=%s\n[Match]\n%s"
-            % (scan, flash, lighting, caps, num, scr, actions, cls, match))
+            % (delay, scan, flash, lighting, caps, num, scr, actions, cls, match))
 
 
 class App:

@@ -235,34 +235,139 @@ def the_found_window_is_minimised_or_closed_and_a_hung_one_blocks_nothing():
 @case
 def a_window_asking_for_attention_alerts_at_once_only_when_it_fits_and_only_while_watching():
     # The scan comes only a minute after the delay: an alert within seconds is the attention, not the scan.
+    # Window events would find a window of the class as it appears, so the windows that fit come before Execute.
     ini = ini_watching("VigilampAttention", pattern="010", scan=60000, match="Attention=1\n")
     num = lambda: desktop.light("Num Lock")  # noqa: E731
     with App(ini) as app:
         with Helper("VigilampAttention", "Idle", options=["--urgent", 1]) as fits:
             fits.reported("urgent", 5)
             check(not wait_for(num, 2), "idle: a window that fits asks for attention, no alert")
-        execute(app)
-        time.sleep(1.5)  # past the delay: scanning
-        # The window that asks must not have the focus: the window manager marks only unfocused windows.
-        with Helper("VigilampAttention", "Urgent", options=["--urgent", 4]) as fits, \
-                Helper("VigilampOther", "Other", options=["--urgent", 0.5, "--demand", 0.5]) as other:
-            check(other.reported("demands", 3) and not wait_for(num, 1.5),
-                  "scanning: a window that does not fit asks for attention, no alert")
-            fits.reported("urgent", 5)
-            at = time.monotonic()
-            check(wait_for(num, 2, 0.02), "a window that fits sets its urgency hint: the alert comes at once",
-                  "%.1f s" % (time.monotonic() - at))
+        # The window that fits is there before the watch scans: a window of the class that appears while it scans
+        # is found as it appears, and the scan that would find this one is a minute away.
+        with Helper("VigilampAttention", "Urgent", options=["--urgent", 6]) as fits:
+            execute(app)
+            time.sleep(1.5)  # past the delay: scanning
+            # The window that asks must not have the focus: the window manager marks only unfocused windows.
+            with Helper("VigilampOther", "Other", options=["--urgent", 0.5, "--demand", 0.5]) as other:
+                check(other.reported("demands", 3) and not wait_for(num, 1.5),
+                      "scanning: a window that does not fit asks for attention, no alert")
+                check(not fits.reported("urgent") and not num(), "nor does the one that fits before it asks",
+                      fits.reports())
+                fits.reported("urgent", 5)
+                at = time.monotonic()
+                check(wait_for(num, 2, 0.02), "a window that fits sets its urgency hint: the alert comes at once",
+                      "%.1f s" % (time.monotonic() - at))
         disable(app)
         check(wait_for(lambda: not num(), 2), "Disable puts it off")
+        with Helper("VigilampAttention", "Demands", options=["--demand", 5]) as fits:
+            execute(app)
+            time.sleep(1.5)
+            with Helper("VigilampOther", "Focus taker"):
+                check(not fits.reported("demands") and not num(), "no alert before it asks", fits.reports())
+                check(fits.reported("attention state", 6), "the window manager marks the window demanding attention",
+                      fits.reports())
+                at = time.monotonic()
+                check(wait_for(num, 2, 0.02), "_NET_WM_STATE_DEMANDS_ATTENTION: the alert comes at once",
+                      "%.1f s" % (time.monotonic() - at))
+        disable(app)
+
+
+def minimised_within(helper, seconds):
+    """Seconds until the helper's window is minimised (the window manager iconifies or hides it), or None."""
+    start = time.monotonic()
+    if wait_for(lambda: "iconic" in helper.reports() or "hidden" in helper.reports(), seconds, 0.01):
+        return time.monotonic() - start
+    return None
+
+
+def within(seconds):
+    return "%.0f ms" % (seconds * 1000) if seconds is not None else "not at all"
+
+
+# The window events, with a scan only once a minute: the found window is minimised, the alert's first effect that
+# can be seen at once (the lights follow a flashing interval later).
+@case
+def window_events_alert_within_a_second_when_a_window_appears_or_comes_to_fit_though_the_scan_waits_a_minute():
+    scroll = lambda: desktop.light("Scroll Lock")  # noqa: E731
+    with App(ini_watching("VigilampEventNew", pattern="001", actions="Minimise=1\n", scan=60000)) as app:
+        execute(app)
+        time.sleep(1.5)  # past the delay: scanning
+        with Helper("VigilampEventNew", "New") as helper:  # returns once the window is mapped
+            took = minimised_within(helper, 1.0)
+            check(took is not None, "a window of the class that appears is found at once, not at the scan a minute "
+                  "away", within(took) + " after it was mapped")
+            check(wait_for(scroll, 2.5, 0.02), "and the lights flash")
+        disable(app)
+        check(wait_for(lambda: desktop.lights() == "000", 2), "Disable puts them off")
+    with App(ini_watching("", pattern="001", actions="Minimise=1\n", scan=60000,
+                          match="Title=(*) Inbox\nTitleEnable=1\n")) as app:
         execute(app)
         time.sleep(1.5)
-        with Helper("VigilampAttention", "Demands", options=["--demand", 1.5]) as fits, \
-                Helper("VigilampOther", "Focus taker"):
-            check(fits.reported("attention state", 3), "the window manager marks the window demanding attention",
-                  fits.reports())
-            at = time.monotonic()
-            check(wait_for(num, 2, 0.02), "_NET_WM_STATE_DEMANDS_ATTENTION: the alert comes at once",
-                  "%.1f s" % (time.monotonic() - at))
+        with Helper("VigilampEventTitled", "Inbox",
+                    options=["--retitle", 0.5, "Inbox, read", "--retitle", 2.0, "(1) Inbox"]) as helper:
+            check(wait_for(lambda: "title Inbox, read" in helper.reports(), 3, 0.01)
+                  and minimised_within(helper, 1.0) is None, "a new title that does not fit starts nothing")
+            require(wait_for(lambda: "title (1) Inbox" in helper.reports(), 3, 0.01), "the helper takes the title")
+            took = minimised_within(helper, 1.0)
+            check(took is not None, "a window retitled to fit the title rule is found at once",
+                  within(took) + " after the new title")
+            check(wait_for(scroll, 2.5, 0.02), "and the lights flash")
+        disable(app)
+
+
+@case
+def window_events_leave_a_window_there_during_the_delay_to_the_first_scan_and_start_nothing_after_disable():
+    with App(ini_watching("VigilampEventEarly", pattern="001", actions="Minimise=1\n", delay=2000)) as app:
+        execute(app)
+        executed = time.monotonic()
+        with Helper("VigilampEventEarly", "Early") as helper:  # during the delay: no event is listened for yet
+            appeared = time.monotonic() - executed
+            early = minimised_within(helper, max(0.0, 2.5 - appeared))
+            check(early is None, "a window that appears during the delay starts nothing before delay and scan",
+                  "it was mapped %.1f s after Execute" % appeared)
+            found = minimised_within(helper, 3.0)
+            check(found is not None, "the first scan finds it, after delay and scan as always",
+                  "%.1f s after Execute" % (time.monotonic() - executed))
+        disable(app)
+    with App(ini_watching("VigilampEventDisabled", pattern="001", actions="Minimise=1\n", scan=60000)) as app:
+        execute(app)
+        time.sleep(1.5)
+        check(status_is(app, ACTIVE, 0.5), "watching", app.status())
+        disable(app)
+        check(status_is(app, IDLE, 2), "Disable: idle", app.status())
+        with Helper("VigilampEventDisabled", "After Disable",
+                    options=["--retitle", 0.3, "After Disable, renamed"]) as helper:
+            check(minimised_within(helper, 1.5) is None and desktop.lights() == "000",
+                  "after Disable a new window and a new title start nothing", helper.reports())
+            check(status_is(app, IDLE, 0.5), "the status stays idle", app.status())
+
+
+@case
+def window_events_of_a_window_renaming_itself_in_a_tight_loop_leave_the_program_answering_at_once():
+    with App(ini_watching("VigilampEventFits", pattern="001", actions="Minimise=1\n", scan=60000)) as app:
+        execute(app)
+        time.sleep(1.5)
+        with Helper("VigilampEventSpinning", "Spinning", options=["--spin", 5]) as spinning:
+            # For the five seconds it spins, the program is asked for its status line over the accessibility bus
+            # every 100 ms, as a screen reader would: the answer needs its event loop.
+            slowest, asked, wrong = 0.0, 0, []
+            start = time.monotonic()
+            while time.monotonic() - start < 4.5:
+                at = time.monotonic()
+                status = app.status()
+                slowest = max(slowest, time.monotonic() - at)
+                asked += 1
+                if status != ACTIVE:
+                    wrong.append(status)
+                time.sleep(0.1)
+            check(not wrong and slowest < 0.5, "the program answers at once while a window renames itself",
+                  "%d asks, the slowest %.0f ms, answers other than active: %s" % (asked, slowest * 1000, wrong[:3]))
+            spun = wait_for(lambda: next((l for l in spinning.reports() if l.startswith("spun ")), None), 3)
+            check(spun is not None and int(spun.split()[1]) > 1000, "the helper did rename itself in a tight loop",
+                  spun)
+        with Helper("VigilampEventFits", "Fits") as helper:
+            took = minimised_within(helper, 1.0)
+            check(took is not None, "after the flood a window that fits is found at once", within(took))
         disable(app)
 
 

@@ -1,12 +1,14 @@
 """A window for the program to find, in a process of its own.
 
 It has the WM_CLASS, title and _NET_WM_PID given, takes part in WM_DELETE_WINDOW, and writes what happens to it
-to the report file, a line each: "mapped <id>", "iconic", "hidden", "title <t>", "urgent", "demands", "delete".
-On WM_DELETE_WINDOW it closes and ends. It can retitle itself, set the urgency hint or ask the window manager
-for _NET_WM_STATE_DEMANDS_ATTENTION after some seconds, and it can hang: with --hang it maps its window, then
-never reads another event.
+to the report file, a line each: "mapped <id>", "iconic", "hidden", "title <t>", "urgent", "demands", "delete",
+"spun <renames>". On WM_DELETE_WINDOW it closes and ends. It can retitle itself, set the urgency hint or ask the
+window manager for _NET_WM_STATE_DEMANDS_ATTENTION after some seconds, and it can hang: with --hang it maps its
+window, then never reads another event. With --spin S it renames itself in a tight loop for S seconds once it is
+mapped (the title with a count after it), then takes its title again.
 
 Usage: helper_window.py REPORT INSTANCE CLASS TITLE [--retitle S TITLE] [--urgent S] [--demand S] [--hang]
+                        [--spin S]
 """
 import os
 import sys
@@ -20,6 +22,7 @@ def main(argv):
     opts = argv[5:]
     timed = []  # (seconds after mapping, what)
     hang = False
+    spin = 0.0
     i = 0
     while i < len(opts):
         if opts[i] == "--retitle":
@@ -31,6 +34,9 @@ def main(argv):
         elif opts[i] == "--hang":
             hang = True
             i += 1
+        elif opts[i] == "--spin":
+            spin = float(opts[i + 1])
+            i += 2
         else:
             raise SystemExit("unknown option " + opts[i])
     timed.sort(key=lambda t: t[0])
@@ -72,6 +78,15 @@ def main(argv):
     if hang:
         while True:
             time.sleep(3600)
+    if spin:
+        renames, end = 0, time.monotonic() + spin
+        while time.monotonic() < end:
+            set_title("%s %d" % (title, renames))
+            d.flush()
+            renames += 1
+        set_title(title)
+        d.sync()
+        report("spun %d" % renames)
 
     mapped_at = time.monotonic()
     seen = set()
