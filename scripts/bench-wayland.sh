@@ -9,7 +9,7 @@ cd "$root"
 seconds=${1:-10}
 cmake --preset linux >/dev/null &&
   cmake --build build/linux -j2 --target bench_wayland_sources toplevel_client >/dev/null || exit 1
-client=build/linux/src/linux/wayland/toplevel_client
+client=build/linux/tests/toplevel_client
 
 . scripts/desktop.sh
 started=()

@@ -12,7 +12,7 @@
 
 #include "fakes/fakes.h"
 #include "linux/adapters/led_service_lamps.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 namespace vr::lx {
 namespace {

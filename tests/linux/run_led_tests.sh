@@ -5,7 +5,7 @@
 # Exits 2, before any test ran, when the test program is missing or its bus or fake logind does not start.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
-test_binary=${1:-$here/build/linux/src/linux/led_service_test}
+test_binary=${1:-$here/build/linux/tests/led_service_test}
 [ $# -gt 0 ] && shift
 [ -x "$test_binary" ] || { echo "no test program at $test_binary (build the target led_service_test)" >&2; exit 2; }
 # Debian's python, for which python3-dbusmock is installed, not a python3 earlier on the PATH.

@@ -8,7 +8,7 @@
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$here/build/linux}
-bin=$build/src/linux/wayland
+bin=$build/tests
 for program in window_sets_test wayland_sources_test toplevel_client stand_in_compositor; do
   [ -x "$bin/$program" ] || {
     echo "no test program at $bin/$program (build the targets window_sets_test and wayland_sources_test)" >&2

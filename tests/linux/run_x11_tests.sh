@@ -8,7 +8,7 @@
 # Exits 2, before any test ran, when the test program is missing or its desktop does not come up.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
-test_binary=${1:-$here/build/linux/src/linux/x11_adapters_test}
+test_binary=${1:-$here/build/linux/tests/x11_adapters_test}
 [ $# -gt 0 ] && shift
 [ -x "$test_binary" ] || { echo "no test program at $test_binary (build the target x11_adapters_test)" >&2; exit 2; }
 

@@ -19,7 +19,7 @@
 #include "linux/adapters/x11_windows.h"
 #include "linux/adapters/xkb_lamps.h"
 #include "linux/adapters/xkb_lights.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 #include <X11/Xlib-xcb.h>
 #include <X11/XKBlib.h>

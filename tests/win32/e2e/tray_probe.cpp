@@ -44,8 +44,9 @@ unsigned long long digest(HICON icon) {
     return hash;
 }
 
+// Noted before the call is passed on: the shell's answer may wait while the thread handles a message sent to
+// it (a click), whose own call to the shell would otherwise be noted first.
 BOOL WINAPI recordingNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
-    const BOOL done = g_original(message, data);
     if (message != NIM_DELETE && data && (data->uFlags & NIF_ICON)) {
         char line[64];
         const int length = std::snprintf(line, sizeof line, "%lu\t%lu\t%016llx\n", GetTickCount(), message,
@@ -56,7 +57,7 @@ BOOL WINAPI recordingNotifyIcon(DWORD message, PNOTIFYICONDATAW data) {
         WriteFile(f, line, DWORD(length), &written, nullptr);
         CloseHandle(f);
     }
-    return done;
+    return g_original(message, data);
 }
 
 // The program's import slot that holds Shell_NotifyIconW, or nullptr.

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "linux/adapters/process_launcher.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 namespace vr::lx {
 namespace {

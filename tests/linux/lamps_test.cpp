@@ -9,7 +9,7 @@
 #include "linux/adapters/choose_lamps.h"
 #include "linux/adapters/keyboard_leds.h"
 #include "linux/adapters/saved_lamps.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 namespace vr::lx {
 namespace {

@@ -7,7 +7,7 @@
 #include "linux/adapters/ini_profile.h"
 #include "model/model.h"
 #include "settings/settings_file.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 namespace vr::lx {
 namespace {

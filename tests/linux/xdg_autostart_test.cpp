@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "linux/adapters/xdg_autostart.h"
-#include "unit/linux_files.h"
+#include "linux/linux_files.h"
 
 namespace vr::lx {
 namespace {
