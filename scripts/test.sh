@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test after a build: the native unit tests, the test desktop's own test, a short fuzzing run, the
-# end-to-end suite under Wine + Xvfb, the Linux program's X11 adapters (Xvfb with a window manager), its LED
-# service adapter (a fake logind on a private bus), its Wayland window sources (headless compositors) and its
-# end-to-end suite (Xvfb with a window manager and a
+# end-to-end suite under Wine + Xvfb, the Windows adapters' checks against the real calls under Wine, the Linux
+# program's X11 adapters (Xvfb with a window manager), its LED service adapter (a fake logind on a private bus),
+# its Wayland window sources (headless compositors) and its end-to-end suite (Xvfb with a window manager and a
 # tray), then the packages: the Windows ones installed under Wine, the .deb installed, started and removed.
 # Every display comes from the one test desktop, scripts/desktop.sh. Ends with one summary line.
 set -uo pipefail
@@ -32,6 +32,20 @@ rm -f build/e2e-*.log
 scripts/e2e.sh
 e2e=$?
 ((e2e)) && failures+=("end-to-end under Wine (exit $e2e)")
+
+echo "== Windows adapters against the real calls under Wine (the keyboard's lamps, the window events)"
+: > build/win32-check.log
+win32=0
+for check in tests/win32/run_lamps_check.sh tests/win32/run_window_events_check.sh; do
+  out=$("$check" 2>&1)
+  rc=$?
+  grep -v '^ok ' <<<"$out"
+  if ((rc)); then
+    win32=1
+    failures+=("$check (exit $rc)")
+  fi
+  echo "$(grep -c '^ok ' <<<"$out") passed, $(grep -c '^FAILED ' <<<"$out") failed" >> build/win32-check.log
+done
 
 # gtest_step <label> <name> <runner>: runs a GoogleTest runner that exits 2 when its test could not start (its
 # desktop or bus did not come up: it says why, and has one more chance), keeps what it printed in
@@ -94,10 +108,10 @@ e2e_logs=(build/e2e-*.log)
 unit_total=$(ctest --preset native -N | awk '/Total Tests:/ {print $3}')
 pkg_logs=(build/dist-check.log build/deb-check.log)
 counts() { echo "$(sum 1 "$@") passed, $(sum 3 "$@") failed"; }
-echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); desktop helper: $(counts build/desktop-test.log); X11 adapters: $(counts build/x11-check.log); LED service: $(counts build/led-check.log); Wayland: $(counts build/wayland-check.log); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
-logs=("${e2e_logs[@]}" build/desktop-test.log build/x11-check.log build/led-check.log build/wayland-check.log
+echo "unit: $([ $unit = 0 ] && echo all $unit_total passed || echo FAILED); desktop helper: $(counts build/desktop-test.log); Windows adapters: $(counts build/win32-check.log); X11 adapters: $(counts build/x11-check.log); LED service: $(counts build/led-check.log); Wayland: $(counts build/wayland-check.log); e2e: $(sum 1 "${e2e_logs[@]}") cases passed, $(sum 3 "${e2e_logs[@]}") failed; packages: $(sum 1 "${pkg_logs[@]}") checks passed, $(sum 3 "${pkg_logs[@]}") failed; $((SECONDS - start)) s"
+logs=("${e2e_logs[@]}" build/desktop-test.log build/win32-check.log build/x11-check.log build/led-check.log build/wayland-check.log
       "${pkg_logs[@]}")
-if [ $unit = 0 ] && [ $desktop = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $x11 = 0 ] &&
+if [ $unit = 0 ] && [ $desktop = 0 ] && [ $e2e = 0 ] && [ $e2e_linux = 0 ] && [ $fuzz = 0 ] && [ $win32 = 0 ] && [ $x11 = 0 ] &&
    [ $led = 0 ] && [ $wayland = 0 ] && [ $dist = 0 ]; then
   echo "$((unit_total + $(sum 1 "${logs[@]}"))) passed, 0 failed"
   exit 0
@@ -108,7 +122,7 @@ uncounted() { echo $(($1 != 0 && $(sum 3 "$2") == 0)); }
 # Steps that count no cases of their own count one each when they fail.
 failed=$(( $(sum 3 "${logs[@]}") + (unit != 0) + (fuzz != 0) + $(uncounted $x11 build/x11-check.log) +
   $(uncounted $led build/led-check.log) + $(uncounted $wayland build/wayland-check.log) +
-  $(uncounted $desktop build/desktop-test.log) ))
+  $(uncounted $desktop build/desktop-test.log) + $(uncounted $win32 build/win32-check.log) ))
 ((failed)) || failed=1  # a step that failed without counting its cases (a crash, a build error)
 # The unit tests count as passed when the whole unit step did.
 echo "$(( $(sum 1 "${logs[@]}") + (unit == 0 ? unit_total : 0) )) passed, $failed failed"
