@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+// The Linux front end's namespace is vr::lx, not vr::linux: `linux` is a macro the compilers predefine in their
+// GNU modes, and a header built that way would see the namespace's name replaced by 1.
 namespace vr::lx {
 
 class Application {
