@@ -67,7 +67,7 @@ constexpr ControlRow kLighting[] = {
     {K::Button, Ctl::btnFlshpatSet, Ctl::gpbFlshpat, "Set", 220, 64, 75, 25, F::Plain, None},
     // What flashes: the lamps alone (the lock keys untouched) where the system lets the program, and the tray
     // icon. The pattern group's Set keeps both boxes.
-    {K::Group, Ctl::gpbLamps, page, "Lamps", 320, 28, 323, 113, F::Plain, None},
+    {K::Group, Ctl::gpbLamps, page, "Lamps", 320, 28, 323, 113, F::Plain, Opaque},
     {K::Check, Ctl::cbxLampsOnly, Ctl::gpbLamps, "Flash the lamps only; leave Caps, Num and Scroll Lock as they are",
      6, 16, 311, 30, F::Plain, Checked | Wrap},
     {K::Label, Ctl::lblLampsNote, Ctl::gpbLamps, "", 24, 48, 293, 30, F::Support, Wrap},
@@ -138,7 +138,7 @@ constexpr ControlRow kMatch[] = {
     {K::Label, Ctl::lblPatternHelp, Ctl::gpbRule, "* any characters, ? one character, any letter case.", 4, 118,
      205, 28, F::Note, Wrap},
     {K::Button, Ctl::btnTitleSet, Ctl::gpbRule, "Set", 220, 118, 75, 25, F::Plain, None},
-    {K::Group, Ctl::gpbAttention, page, "Attention", 8, 180, 301, 85, F::Plain, None},
+    {K::Group, Ctl::gpbAttention, page, "Attention", 8, 180, 301, 85, F::Plain, Opaque},
     {K::Label, Ctl::lblAttentionNote, Ctl::gpbAttention,
      "Alert at once when a window that fits the rule flashes its taskbar button.", 4, 14, 283, 28, F::Note, Wrap},
     {K::Check, Ctl::cbxAttention, Ctl::gpbAttention, "Alert when a window asks for attention", 4, 42, 240, 17,

@@ -27,7 +27,8 @@ enum Flag : unsigned {
     RightAlign = 1 << 4,
     Hand = 1 << 5,       // hand cursor, clickable label
     MinWidth = 1 << 6,   // sized to its text but never narrower than the table's width
-    Opaque = 1 << 7,     // a group that hides the picture behind it: it stands over the wordmark
+    Opaque = 1 << 7,     // a group that hides the picture behind it: over the wordmark, or holding a control
+                         // that may be greyed (greyed text is unreadable on the picture)
 };
 
 struct ControlRow {
