@@ -72,6 +72,8 @@ struct Application::Parts {
     void watchWayland();
 
     std::string executable;
+    const char* const session = std::getenv("XDG_SESSION_TYPE");  // null when unset
+    const bool onWayland = session && std::string_view(session) == "wayland";
     Model model{Platform::linuxDesktop};
     DisplayConnection requests, events;  // lookups and lights; the window events
     // The session's own window list beside X11's, where it offers one (a Wayland desktop).
@@ -124,7 +126,7 @@ Application::Parts::Parts(std::string executablePath)
     main.setForm(&*form);
     form->create();
     watchSignals();
-    // The session manager asks before the session ends: no lock light is left toggled.
+    // The session manager asks before the session ends: the alert ends as at Exit, the lamps back on the locks.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, [this] { form->endSession(); });
     // A desktop without a tray: the window is the only way in, so it shows.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) form->command(static_cast<int>(Cmd::TrayShow));
@@ -148,19 +150,16 @@ struct NoLamps final : Lamps {
 }  // namespace
 
 std::unique_ptr<Lamps> Application::Parts::openLamps() {
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    const bool wayland = session && std::string_view(session) == "wayland";
     // The lamps' saved maps lie beside the settings: a program killed during an alert repairs them at its next start.
     const std::string settings = profile.path();
     const std::string savedMaps = settings.substr(0, settings.rfind('/') + 1) + "vigilamp-lamps.saved";
     const char* leds = std::getenv("VIGILAMP_LEDS");  // where the kernel's LED devices are (the tests' own)
     LampRoutes routes;
-    if (requests.display)
-        routes.xkb = [this, savedMaps] { return std::make_unique<XkbLamps>(requests.display, savedMaps); };
-    routes.ledService = [this, leds, wayland] {
+    routes.xkb = [this, savedMaps] { return std::make_unique<XkbLamps>(requests.display, savedMaps); };
+    routes.ledService = [this, leds] {
         // On Wayland the X lock state is XWayland's own copy: the lamps go back to what they showed before.
         return std::make_unique<LedServiceLamps>(lights, leds && *leds ? leds : "/sys/class/leds",
-                                                 wayland ? LedServiceLamps::Back::asBefore
+                                                 onWayland ? LedServiceLamps::Back::asBefore
                                                          : LedServiceLamps::Back::lockState);
     };
     if (auto chosen = chooseLamps(session, routes)) return chosen;
@@ -184,10 +183,8 @@ void Application::Parts::watchSignals() {
 
 void Application::Parts::watchWayland() {
     const auto status = [this] { return wayland.source ? wayland.source->status() : wayland.status; };
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    const bool onWayland = session && std::string_view(session) == "wayland";
     windows.describe(
-        [status, onWayland] {
+        [status, onWayland = onWayland] {
             // On X11 the X11 windows are all there are; on Wayland, the source says what it sees, or why nothing.
             if (!onWayland) return std::string("every window of this X11 desktop");
             const wl::SourceStatus now = status();
