@@ -16,7 +16,7 @@ namespace vr {
 
 class EventRounds {
 public:
-    static constexpr unsigned kGapMs = 50;          // between the starts of two rounds
+    static constexpr unsigned kGapMs = 16;          // between the starts of two rounds: about a display frame
     static constexpr std::size_t kMostPerRound = 200;  // windows handed on by one round
 
     explicit EventRounds(unsigned gapMs = kGapMs, std::size_t mostPerRound = kMostPerRound)
