@@ -467,7 +467,7 @@ void lamps() {
     char note[160];
     std::snprintf(note, sizeof note, "bare: the keys' presses alone; %.1f presses a tick (6: every lock switched)",
                   double(keyboard.events) / ticks);
-    row("flash tick, locks switched (TKeyLed, 3 sets)", lockTick, bare, "us", note);
+    row("flash tick, locks (TKeyLed, 3 sets)", lockTick, bare, "us", note);
     for (vr::LockKey key : {vr::LockKey::Caps, vr::LockKey::Num, vr::LockKey::Scroll}) locks.set(key, false);
 
     // The driver's route over its real worker thread and a device that takes 20 ms a call.
@@ -494,10 +494,11 @@ void lamps() {
         sets[round] = devices.sets - setsBefore;
         calls[round] = devices.calls - callsBefore;
     }
-    const double slowest = *std::max_element(perShow.begin(), perShow.end());
-    std::snprintf(note, sizeof note, "baseline: the locks' tick; slowest %.1f us; fake device, 20 ms a call (Wine "
-                  "opens no keyboard)", slowest);
-    row("flash tick, lamps alone (DriverLamps::show)", medianOf(perShow), lockTick, "us", note);
+    // The first show of an alert wakes the worker; the rest mostly find a job waiting.
+    const double slowest = *std::max_element(perShow.begin() + 1, perShow.end());
+    std::snprintf(note, sizeof note, "baseline: the locks' tick; first %.1f us, slowest of the rest %.1f us; fake "
+                  "device, 20 ms a call (Wine opens no keyboard)", perShow.front(), slowest);
+    row("flash tick, lamps (DriverLamps::show)", medianOf(perShow), lockTick, "us", note);
     std::snprintf(note, sizeof note, "baseline: one device call; %d calls, %d sets (waiting shows merge)", calls[1],
                   sets[1]);
     row("  worker drains 50 shows, keyboards open", drain[1], SlowKeyboardDevices::kCallMs, "ms", note);
