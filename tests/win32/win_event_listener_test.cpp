@@ -130,13 +130,15 @@ TEST_F(WinEventListenerTest, RenamesWithinTheGapWaitForATimerAndAnEarlyMessageHa
     renamed(40);
     listener.round();
     calls.take();
-    calls.clock += 20;
+    constexpr unsigned half = EventRounds::kGapMs / 2, quarter = EventRounds::kGapMs / 4;
+    calls.clock += half;
     renamed(40);
-    EXPECT_EQ(calls.take(), std::vector<std::string>{"round in " + std::to_string(EventRounds::kGapMs - 20)});
-    calls.clock += 10;
+    EXPECT_EQ(calls.take(), std::vector<std::string>{"round in " + std::to_string(EventRounds::kGapMs - half)});
+    calls.clock += quarter;
     listener.round();  // a message that was on its way: too early
     EXPECT_EQ(changed, Windows{40});
-    EXPECT_EQ(calls.take(), std::vector<std::string>{"round in " + std::to_string(EventRounds::kGapMs - 30)});
+    EXPECT_EQ(calls.take(),
+              std::vector<std::string>{"round in " + std::to_string(EventRounds::kGapMs - half - quarter)});
     calls.clock += EventRounds::kGapMs;
     listener.round();
     EXPECT_EQ(changed, (Windows{40, 40})) << "the last title is checked once the gap has passed";
