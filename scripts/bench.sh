@@ -52,11 +52,23 @@ measure() {  # label scan-interval(0: not watching) target; the bare program sca
   sleep 3
   ((${2})) && $WINE "$run/bench.exe" execute >/dev/null 2>&1
   sleep 2  # past the delay
-  local o0 b0
+  local o0 b0 o1 b1 first=$((idle > 62 ? idle : 62))
   o0=$(cpu_ms "$ours"); b0=$(cpu_ms "$bare")
-  sleep "$idle"
-  row "$1" "$(echo "$(cpu_ms "$ours") $o0" | awk '{ print $1 - $2 }')" \
-    "$(echo "$(cpu_ms "$bare") $b0" | awk '{ print $1 - $2 }')" ms "$3"
+  if (($2 == 60000)); then
+    # The delay timer ticks each second until the first scan turns it off, a minute after the delay: the figure
+    # is the stretch after that, the watch listening with its scan a minute away; the first, for information.
+    sleep "$first"
+    o1=$(cpu_ms "$ours"); b1=$(cpu_ms "$bare")
+    sleep "$idle"
+    row "$1" "$(echo "$(cpu_ms "$ours") $o1" | awk '{ print $1 - $2 }')" \
+      "$(echo "$(cpu_ms "$bare") $b1" | awk '{ print $1 - $2 }')" ms "$3"
+    row "  the $first s before, to the first scan" "$(echo "$o1 $o0" | awk '{ print $1 - $2 }')" \
+      "$(echo "$b1 $b0" | awk '{ print $1 - $2 }')" ms "for information: the delay timer ticks each second until then"
+  else
+    sleep "$idle"
+    row "$1" "$(echo "$(cpu_ms "$ours") $o0" | awk '{ print $1 - $2 }')" \
+      "$(echo "$(cpu_ms "$bare") $b0" | awk '{ print $1 - $2 }')" ms "$3"
+  fi
   ((${2})) || row "private memory" "$(private_mib "$ours")" "$(private_mib "$bare")" MiB "target: within 2x"
   kill "$ours" "$bare" 2>/dev/null
   wait "$ours" "$bare" 2>/dev/null
