@@ -4,8 +4,7 @@
 
 namespace vr {
 
-bool EventRounds::add(WindowHandle window, std::uint64_t nowMs) {
-    static_cast<void>(nowMs);  // the gap counts from the last round, not from the events
+bool EventRounds::add(WindowHandle window) {
     if (!named_.insert(window).second) return false;
     waiting_.push_back(window);
     return waiting_.size() == 1;

@@ -22,9 +22,9 @@ public:
     explicit EventRounds(unsigned gapMs = kGapMs, std::size_t mostPerRound = kMostPerRound)
         : gapMs_(gapMs), most_(mostPerRound) {}
 
-    // An event named the window at nowMs. True when no round was arranged and one must be now: at once when
-    // dueIn says 0, else after that many milliseconds.
-    bool add(WindowHandle window, std::uint64_t nowMs);
+    // An event named the window. True when no round was arranged and one must be now: at once when dueIn says 0,
+    // else after that many milliseconds (the gap counts from the last round, not from the events).
+    bool add(WindowHandle window);
     // Milliseconds until the next round may run; 0: now; nothing when no window waits.
     std::optional<unsigned> dueIn(std::uint64_t nowMs) const;
     // The round, when one is due: the windows named since the last, each once, in the order first named, at most

@@ -15,12 +15,12 @@ using Windows = std::vector<WindowHandle>;
 
 TEST(EventRounds, AWindowNamedManyTimesBeforeItsRoundIsHandedOnOnceInTheOrderFirstNamed) {
     EventRounds rounds;
-    EXPECT_TRUE(rounds.add(7, 1000)) << "the first event after a quiet spell arranges a round";
+    EXPECT_TRUE(rounds.add(7)) << "the first event after a quiet spell arranges a round";
     for (int i = 0; i < 1000; ++i) {
-        EXPECT_FALSE(rounds.add(7, 1000)) << "one is arranged already";
-        EXPECT_FALSE(rounds.add(3, 1000));
+        EXPECT_FALSE(rounds.add(7)) << "one is arranged already";
+        EXPECT_FALSE(rounds.add(3));
     }
-    EXPECT_FALSE(rounds.add(9, 1000));
+    EXPECT_FALSE(rounds.add(9));
     EXPECT_EQ(rounds.dueIn(1000), 0u) << "a round after a quiet spell may run at once";
     EXPECT_EQ(rounds.take(1000), (Windows{7, 3, 9}));
     EXPECT_FALSE(rounds.more());
@@ -30,16 +30,16 @@ TEST(EventRounds, AWindowNamedManyTimesBeforeItsRoundIsHandedOnOnceInTheOrderFir
 
 TEST(EventRounds, EventsWithinTheGapAfterARoundWaitForItAndAreThenHandedOnTogether) {
     EventRounds rounds(50);
-    rounds.add(1, 0);
+    rounds.add(1);
     EXPECT_EQ(rounds.take(0), Windows{1});
-    EXPECT_TRUE(rounds.add(1, 10)) << "a new round must be arranged";
+    EXPECT_TRUE(rounds.add(1)) << "a new round must be arranged";
     EXPECT_EQ(rounds.dueIn(10), 40u);
     EXPECT_TRUE(rounds.take(10).empty()) << "an early call hands nothing on and keeps what waits";
-    EXPECT_FALSE(rounds.add(2, 30));
+    EXPECT_FALSE(rounds.add(2));
     EXPECT_EQ(rounds.dueIn(30), 20u);
     EXPECT_EQ(rounds.take(50), (Windows{1, 2}));
     // Once the gap has passed since the last round, the next event may run at once.
-    EXPECT_TRUE(rounds.add(5, 200));
+    EXPECT_TRUE(rounds.add(5));
     EXPECT_EQ(rounds.dueIn(200), 0u);
 }
 
@@ -59,7 +59,7 @@ TEST(EventRounds, AWindowThatRenamesItselfEveryMillisecondIsCheckedOncePerGapAnd
         }
     };
     for (std::uint64_t now = 0; now < 1000; ++now) {
-        if (rounds.add(42, now)) arrangedFor = now + *rounds.dueIn(now);
+        if (rounds.add(42)) arrangedFor = now + *rounds.dueIn(now);
         runDue(now);
     }
     for (std::uint64_t now = 1000; now < 1200; ++now) runDue(now);  // the renames have stopped
@@ -72,8 +72,8 @@ TEST(EventRounds, AWindowThatRenamesItselfEveryMillisecondIsCheckedOncePerGapAnd
 
 TEST(EventRounds, AFloodOfWindowsIsHandedOnInSlicesEachWindowOnceTheRestDueAtOnce) {
     EventRounds rounds(50, 200);
-    for (WindowHandle w = 1; w <= 1000; ++w) rounds.add(w, 0);
-    rounds.add(500, 0);  // named again while it waits
+    for (WindowHandle w = 1; w <= 1000; ++w) rounds.add(w);
+    rounds.add(500);  // named again while it waits
     std::map<WindowHandle, int> seen;
     int slices = 0;
     while (rounds.dueIn(0)) {
@@ -87,26 +87,26 @@ TEST(EventRounds, AFloodOfWindowsIsHandedOnInSlicesEachWindowOnceTheRestDueAtOnc
     ASSERT_EQ(seen.size(), 1000u);
     for (const auto& [window, times] : seen) EXPECT_EQ(times, 1) << window;
     // The last slice emptied the waiting list: the gap counts again from it.
-    EXPECT_TRUE(rounds.add(1, 10));
+    EXPECT_TRUE(rounds.add(1));
     EXPECT_EQ(rounds.dueIn(10), 40u);
 }
 
 TEST(EventRounds, ClearForgetsWhatWaitsAndTheNextEventArrangesARoundAnew) {
     EventRounds rounds;
-    rounds.add(1, 0);
-    rounds.add(2, 0);
+    rounds.add(1);
+    rounds.add(2);
     rounds.clear();
     EXPECT_EQ(rounds.dueIn(0), std::nullopt);
     EXPECT_TRUE(rounds.take(0).empty());
-    EXPECT_TRUE(rounds.add(2, 0));
+    EXPECT_TRUE(rounds.add(2));
     EXPECT_EQ(rounds.take(0), Windows{2});
 }
 
 TEST(EventRounds, AClockThatWentBackNeverHoldsARoundBack) {
     EventRounds rounds(50);
-    rounds.add(1, 1000);
+    rounds.add(1);
     rounds.take(1000);
-    rounds.add(1, 400);
+    rounds.add(1);
     EXPECT_EQ(rounds.dueIn(400), 0u);
     EXPECT_EQ(rounds.take(400), Windows{1});
 }

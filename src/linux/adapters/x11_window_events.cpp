@@ -131,7 +131,6 @@ std::optional<unsigned> X11WindowEvents::processEvents() {
     {
         XErrorTrap trap(display_);
         bool listChanged = false;
-        const std::uint64_t now = nowMs();
         for (int taken = 0; taken < kEventsPerCall && XPending(display_); ++taken) {
             XEvent event;
             XNextEvent(display_, &event);
@@ -144,19 +143,19 @@ std::optional<unsigned> X11WindowEvents::processEvents() {
                     looks.insert(window);
                 } else if (changes_ && (name == netName || name == XA_WM_NAME || name == XA_WM_CLASS) &&
                            watched_.contains(window)) {
-                    rounds_.add(window, now);
+                    rounds_.add(window);
                 }
             } else if (event.type == MapNotify) {
                 // Without a window manager the root's children are the clients; with one, they are its frames.
                 if (changes_ && event.xmap.event == root && watched_.contains(event.xmap.window))
-                    rounds_.add(event.xmap.window, now);
+                    rounds_.add(event.xmap.window);
             } else if (event.type == CreateNotify || event.type == DestroyNotify || event.type == ReparentNotify) {
                 listChanged = true;
             }
         }
         if (listChanged) {
             for (const XWindow window : watchClients()) {
-                if (changes_) rounds_.add(window, now);
+                if (changes_) rounds_.add(window);
                 looks.insert(window);
             }
         }

@@ -34,7 +34,7 @@ void WinEventListener::winEvent(std::uint32_t event, WindowHandle window, long o
     if (!changes_ || !window || !namesWindow(event, objectId, childId)) return;
     // A control or any other child window is no window a rule can find: only top-level ones are gathered.
     if (!calls_.topLevel(window)) return;
-    if (rounds_.add(window, calls_.now())) arrange();
+    if (rounds_.add(window)) arrange();
 }
 
 void WinEventListener::arrange() {
