@@ -20,7 +20,6 @@ struct Error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-
 // A top-level window as an enumeration finds it.
 struct TopLevelWindow {
     WindowHandle handle;

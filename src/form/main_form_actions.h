@@ -7,7 +7,6 @@
 
 namespace vr {
 
-
 // "Browse..." of the program group and of the sound group.
 extern const OpenFileRequest kProgramDialog;
 extern const OpenFileRequest kSoundDialog;

@@ -164,7 +164,6 @@ constexpr PageTable kPages[] = {
     {Page::Actions, kActions}, {Page::Advanced, kAdvanced}, {Page::Match, kMatch},
 };
 
-
 }  // namespace
 
 std::span<const PageTable> pageTables() { return kPages; }

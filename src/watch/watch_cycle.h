@@ -11,7 +11,6 @@
 
 namespace vr {
 
-
 // The rule the page shows now: the class in use and, when its box is ticked, the title pattern.
 WindowRule windowRule(const Model& model);
 
